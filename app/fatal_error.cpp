@@ -1,0 +1,59 @@
+#include "fatal_error.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdlib>
+
+namespace shell {
+
+namespace {
+
+FatalErrorPresenter &presenter()
+{
+    static FatalErrorPresenter instance;
+    return instance;
+}
+
+} // namespace
+
+QString fatalErrorText(const QString &message, int errorCode)
+{
+    QString text = QStringLiteral("运行时出错!\r\n\r\n");
+    if (errorCode != 0)
+        text += QStringLiteral("错误代码：%1\r\n\r\n").arg(errorCode);
+    if (!message.isEmpty())
+        text += QStringLiteral("错误信息：") + message + QStringLiteral("\r\n");
+    return text;
+}
+
+void setFatalErrorPresenter(FatalErrorPresenter newPresenter)
+{
+    presenter() = std::move(newPresenter);
+}
+
+void reportFatalError(const QString &message, int errorCode)
+{
+    const QString title = QStringLiteral("错误");
+    const QString text = fatalErrorText(message, errorCode);
+    if (presenter()) {
+        presenter()(title, text);
+        std::abort(); // a presenter that returns breaks its contract
+    }
+    // No handler of the system runs from here on: the box has no owner and
+    // the process ends without returning to the event loop.
+    if (QApplication::instance()) {
+        const auto windows = QApplication::topLevelWidgets();
+        for (QWidget *window : windows)
+            window->setEnabled(false);
+        QMessageBox::critical(nullptr, title, text, QMessageBox::Ok);
+    }
+    std::_Exit(-1);
+}
+
+void reportOutOfMemory(qsizetype bytes)
+{
+    reportFatalError(QStringLiteral("分配 %1 字节内存失败!").arg(bytes));
+}
+
+} // namespace shell

@@ -1,0 +1,10 @@
+#include "gif.h"
+
+namespace pictures {
+
+std::optional<GifPicture> decodeGif(Bytes)
+{
+    return std::nullopt;
+}
+
+} // namespace pictures

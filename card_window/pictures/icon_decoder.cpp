@@ -1,0 +1,10 @@
+#include "decoders.h"
+
+namespace pictures {
+
+std::optional<Image> decodeIcon(Bytes)
+{
+    return std::nullopt;
+}
+
+} // namespace pictures
