@@ -1,5 +1,7 @@
 #include "pic_box.h"
 
+#include "gif_animator.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -11,6 +13,12 @@ namespace card_window {
 PicBox::PicBox(QWidget *parent) : QWidget(parent), m_background(QApplication::palette().color(QPalette::Button))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// The animation worker draws into this box, so it goes before anything else.
+PicBox::~PicBox()
+{
+    m_animator.reset();
 }
 
 PicBox *PicBox::fromLayout(const LayoutEntry &, QWidget *parent)
@@ -26,10 +34,13 @@ void PicBox::setDisplayMode(DisplayMode mode)
 
 void PicBox::setPicture(QByteArrayView bytes)
 {
+    m_animator.reset();
     m_pictureData = QByteArray(bytes.data(), bytes.size());
     m_picture.reset();
     const auto data = reinterpret_cast<const std::uint8_t *>(m_pictureData.constData());
     m_picture = pictures::decodePicture({data, std::size_t(m_pictureData.size())});
+    if (m_picture && m_picture->animation)
+        m_animator = std::make_unique<GifAnimator>(this, m_picture->animation, m_background.rgb());
     update();
 }
 
@@ -37,6 +48,11 @@ void PicBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), m_background);
+    if (m_animator) {
+        const QRect target = m_displayMode == DisplayMode::Stretched ? rect() : QRect(QPoint(), m_animator->size());
+        m_animator->paint(painter, target);
+        return;
+    }
     if (!m_picture || m_picture->image.isNull())
         return;
     const pictures::Image &image = m_picture->image;
