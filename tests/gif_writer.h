@@ -74,7 +74,7 @@ inline void putLzw(std::vector<std::uint8_t> &out, const std::vector<std::uint8_
     const int clearCode = 1 << minimumCodeSize;
     int width = minimumCodeSize + 1;
     int next = clearCode + 2;
-    const auto emit = [&](int code) {
+    const auto putCode = [&](int code) {
         buffer |= std::uint32_t(code) << bits;
         bits += width;
         while (bits >= 8) {
@@ -89,7 +89,7 @@ inline void putLzw(std::vector<std::uint8_t> &out, const std::vector<std::uint8_
         width = minimumCodeSize + 1;
         next = clearCode + 2;
     };
-    emit(clearCode);
+    putCode(clearCode);
     if (!indices.empty()) {
         int prefix = indices[0];
         bool first = true; // the reader defines no code for the first one after a clear
@@ -99,24 +99,24 @@ inline void putLzw(std::vector<std::uint8_t> &out, const std::vector<std::uint8_
                 prefix = found->second;
                 continue;
             }
-            emit(prefix);
+            putCode(prefix);
             table.emplace(key, next++);
             if (next > (1 << width) && width < 12)
                 ++width;
             first = false;
             if (next == 4096) {
-                emit(clearCode);
+                putCode(clearCode);
                 reset();
                 first = true;
             }
             prefix = indices[i];
         }
-        emit(prefix);
+        putCode(prefix);
         // The reader defines one more code on this one and may widen.
         if (!first && next < 4096 && ++next > (1 << width) && width < 12)
             ++width;
     }
-    emit(clearCode + 1);
+    putCode(clearCode + 1);
     if (bits > 0)
         packed.push_back(std::uint8_t(buffer & 0xff));
     for (std::size_t i = 0; i < packed.size(); i += 255) {
