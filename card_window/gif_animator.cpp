@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
 
 namespace card_window {
@@ -36,15 +37,23 @@ void GifAnimator::paint(QPainter &painter, const QRect &target)
         m_worker = std::thread(&GifAnimator::run, this);
         return;
     }
-    const std::lock_guard lock(m_canvasLock);
-    const pictures::Image &canvas = m_player->canvas();
-    const QImage view(reinterpret_cast<const uchar *>(canvas.pixels.data()), canvas.width, canvas.height,
-                      QImage::Format_RGB32);
-    if (target.size() == view.size())
-        painter.drawImage(target.topLeft(), view);
+    // The lock is held only for a copy; scaling and drawing happen outside it.
+    const QSize canvasSize = size();
+    QImage frame(canvasSize, QImage::Format_RGB32);
+    if (frame.isNull())
+        return;
+    {
+        const std::lock_guard lock(m_canvasLock);
+        const auto &pixels = m_player->canvas().pixels;
+        for (int y = 0; y < canvasSize.height(); ++y) {
+            const auto row = pixels.begin() + std::ptrdiff_t(y) * canvasSize.width();
+            std::copy(row, row + canvasSize.width(), reinterpret_cast<std::uint32_t *>(frame.scanLine(y)));
+        }
+    }
+    if (target.size() == canvasSize)
+        painter.drawImage(target.topLeft(), frame);
     else
-        painter.drawImage(target.topLeft(),
-                          view.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        painter.drawImage(target.topLeft(), frame.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 void GifAnimator::stop()
