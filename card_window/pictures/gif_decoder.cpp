@@ -30,7 +30,6 @@ constexpr int kMaxLzwCodeBits = 12;
 
 constexpr std::uint8_t kExtensionIntroducer = 0x21;
 constexpr std::uint8_t kImageSeparator = 0x2c;
-constexpr std::uint8_t kTrailer = 0x3b;
 constexpr std::uint8_t kGraphicControlLabel = 0xf9;
 
 // Graphic control extension, first data sub-block:
@@ -131,13 +130,14 @@ private:
     bool m_truncated = false;
 };
 
-// Decodes LZW codes into out (sized to the frame's pixel count) and returns
-// how many pixels were written. Strings are written back to front along the
-// prefix chain, so no recursion and no stack of pending characters is needed.
-std::size_t decodeLzw(SubBlockReader &data, int minimumCodeSize, std::vector<std::uint8_t> &out)
+// Decodes LZW codes onto the end of out, at most pixelCount pixels. Strings
+// are written back to front along the prefix chain, so no recursion and no
+// stack of pending characters is needed. out grows with what the data yields,
+// not with what the descriptor claims, so a short file cannot take much memory.
+void decodeLzw(SubBlockReader &data, int minimumCodeSize, std::size_t pixelCount, std::vector<std::uint8_t> &out)
 {
     if (minimumCodeSize < 1 || minimumCodeSize >= kMaxLzwCodeBits)
-        return 0;
+        return;
 
     // One table for the whole frame: each code is a prefix code plus a suffix
     // character; first and length make the string writable without walking it twice.
@@ -156,19 +156,17 @@ std::size_t decodeLzw(SubBlockReader &data, int minimumCodeSize, std::vector<std
         table.length[code] = 1;
     }
 
-    const std::size_t capacity = out.size();
-    std::size_t written = 0;
     int codeBits = minimumCodeSize + 1;
     int nextFree = clearCode + 2;
     int previous = -1;
     std::uint32_t bitBuffer = 0;
     int bitCount = 0;
 
-    while (written < capacity) {
+    while (out.size() < pixelCount) {
         while (bitCount < codeBits) {
             const auto byte = data.next();
             if (!byte)
-                return written;
+                return;
             bitBuffer |= std::uint32_t(*byte) << bitCount;
             bitCount += 8;
         }
@@ -183,14 +181,14 @@ std::size_t decodeLzw(SubBlockReader &data, int minimumCodeSize, std::vector<std
             continue;
         }
         if (code == endCode)
-            return written;
+            return;
 
         if (previous < 0) {
             // Only a literal can follow a clear code (or start the data).
             if (code > clearCode || code >= 256)
-                return written;
+                return;
         } else if (code > nextFree || (code < clearCode && code >= 256)) {
-            return written;
+            return;
         } else if (nextFree < kMaxLzwCodes) {
             // code == nextFree is the string being defined right now: the
             // previous string plus its own first character.
@@ -204,22 +202,23 @@ std::size_t decodeLzw(SubBlockReader &data, int minimumCodeSize, std::vector<std
                 ++codeBits;
         } else if (code == nextFree) {
             // The table is full, so no code can be defined by its own use.
-            return written;
+            return;
         }
         previous = code;
 
         // Write the string back to front, dropping what lies past the frame.
-        const std::size_t length = table.length[code];
-        const std::size_t end = written + length;
+        const std::size_t start = out.size();
+        const std::size_t end = start + table.length[code];
+        if (end > out.capacity())
+            out.reserve(std::min(pixelCount, std::max(end, out.capacity() * 2)));
+        out.resize(std::min(end, pixelCount));
         int walk = code;
-        for (std::size_t position = end; position > written; --position) {
-            if (position <= capacity)
+        for (std::size_t position = end; position > start; --position) {
+            if (position <= pixelCount)
                 out[position - 1] = table.suffix[walk];
             walk = table.prefix[walk];
         }
-        written = std::min(end, capacity);
     }
-    return written;
 }
 
 enum class ImageRead {
@@ -270,10 +269,8 @@ ImageRead readImage(ByteReader &reader, GifAnimation &gif, GifFrame &frame, std:
     const auto minimumCodeSize = reader.u8();
     if (!minimumCodeSize)
         return ImageRead::Truncated;
-    frame.indices.resize(std::size_t(pixelCount));
     SubBlockReader data(reader);
-    const std::size_t written = pixelCount > 0 ? decodeLzw(data, *minimumCodeSize, frame.indices) : 0;
-    frame.indices.resize(written);
+    decodeLzw(data, *minimumCodeSize, std::size_t(pixelCount), frame.indices);
     return data.finish() ? ImageRead::Complete : ImageRead::Truncated;
 }
 
