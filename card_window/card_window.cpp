@@ -39,6 +39,7 @@ CardWindow::CardWindow(CardWindowHandlers handlers) : m_handlers(std::move(handl
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight);
     setWindowIcon(applicationIcon());
+    setCaption(QString());
 }
 
 QPoint CardWindow::centredPosition(QSize screenSize)
@@ -167,7 +168,9 @@ QObject *CardWindow::findControl(QStringView name) const
 void CardWindow::setCaption(const QString &caption)
 {
     m_caption = caption;
-    setWindowTitle(caption);
+    // The platform shows the program's name for an empty title; a zero-width
+    // space keeps the title bar empty instead.
+    setWindowTitle(caption.isEmpty() ? QStringLiteral("\u200B") : caption);
 }
 
 bool CardWindow::eventFilter(QObject *watched, QEvent *event)
