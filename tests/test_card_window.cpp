@@ -201,6 +201,28 @@ private slots:
         QCOMPARE(createdRuns, 0);
     }
 
+    void eventsRaisedWhileBuildingReachNoHandler()
+    {
+        int changes = 0;
+        CardWindowHandlers handlers;
+        handlers.changed = [&](CardWindow &, EditBox &) { ++changes; };
+        // The timer is the last control made; by then every field exists.
+        const auto window = CardWindow::buildAndShow(std::move(handlers), [](const LayoutEntry &entry) {
+            if (entry.kind == ControlKind::Timer) {
+                const auto widgets = QApplication::allWidgets();
+                for (QWidget *widget : widgets) {
+                    if (auto *field = qobject_cast<EditBox *>(widget))
+                        emit field->textEdited(QStringLiteral("early"));
+                }
+            }
+            return true;
+        });
+        QVERIFY(window);
+        QCOMPARE(changes, 0);
+        QTest::keyClicks(window->control<EditBox>(u"编辑框1"), QStringLiteral("x"));
+        QCOMPARE(changes, 1);
+    }
+
 private:
     std::unique_ptr<CardWindow> m_window;
     int m_createdRuns = 0;
