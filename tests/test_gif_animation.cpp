@@ -1,5 +1,6 @@
 #include "gif.h"
 #include "gif_animator.h"
+#include "card_window.h"
 #include "gif_fixtures.h"
 #include "pic_box.h"
 
@@ -82,6 +83,7 @@ private slots:
     void sameGifAgainRestartsAtFirstFrame();
     void newPictureStopsTheAnimationFirst();
     void stressSixBoxes();
+    void closingTheWindowWhileAvatarsAnimate();
 };
 
 void TestGifAnimation::framesPlayInOrderForEver()
@@ -252,6 +254,33 @@ void TestGifAnimation::stressSixBoxes()
                             [](PicBox *box) { return box->animator()->currentFrame() >= 1; }));
     delete window;
     // Repaint requests still queued for the boxes are dropped with them.
+    QTest::qWait(60);
+}
+
+// The card window goes with its six avatars playing: each box stops its
+// worker before it is destroyed, and repaints still queued are dropped.
+void TestGifAnimation::closingTheWindowWhileAvatarsAnimate()
+{
+    card_window::CardWindowHandlers handlers;
+    handlers.created = [](card_window::CardWindow &) {};
+    handlers.changed = [](card_window::CardWindow &, card_window::EditBox &) {};
+    handlers.tick = [](card_window::CardWindow &) {};
+    handlers.logoPressed = [](card_window::CardWindow &) {};
+    auto window = card_window::CardWindow::buildAndShow(std::move(handlers));
+    QVERIFY(window);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QList<PicBox *> avatars;
+    for (int number = 2; number <= 7; ++number) {
+        auto *box = window->control<PicBox>(QStringLiteral("图片框%1").arg(number));
+        QVERIFY(box);
+        box->setPicture(colourCycle(3, 0));
+        avatars.append(box);
+    }
+    QTRY_VERIFY(std::all_of(avatars.begin(), avatars.end(),
+                            [](PicBox *box) { return box->animator()->currentFrame() >= 1; }));
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QVERIFY(!window->isVisible());
+    window.reset();
     QTest::qWait(60);
 }
 
