@@ -19,6 +19,8 @@
 // - LZW code sizes outside 1..11, a code past the next free table slot and a
 //   literal past 255 are corrupt: the frame keeps the pixels decoded before.
 // - An index past the colour table is opaque black.
+// - A frame of zero width or height, or one wholly off the screen, draws
+//   nothing but keeps its place and its delay.
 // - A GIF without any image is no picture.
 
 namespace pictures {
