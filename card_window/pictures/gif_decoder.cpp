@@ -61,73 +61,38 @@ std::optional<GifPalette> readPalette(ByteReader &reader, int count)
     return palette;
 }
 
-// The bytes of a run of data sub-blocks (a size byte, then that many bytes,
-// until a size of 0), read one at a time across block boundaries.
+// A run of data sub-blocks: a size byte, then that many bytes, until a size of 0.
 class SubBlockReader {
 public:
     explicit SubBlockReader(ByteReader &reader) : m_reader(reader) {}
 
-    std::optional<std::uint8_t> next()
+    // The next sub-block; nothing at the terminator or where the data ends.
+    // A block cut short by the end of the data gives what is there.
+    std::optional<Bytes> next()
     {
-        while (m_blockLeft == 0) {
-            if (m_finished)
-                return std::nullopt;
-            const auto size = m_reader.u8();
-            if (!size) {
-                m_finished = m_truncated = true;
-                return std::nullopt;
-            }
-            if (*size == 0) {
-                m_finished = true;
-                return std::nullopt;
-            }
-            m_blockLeft = *size;
-        }
-        const auto byte = m_reader.u8();
-        if (!byte) {
-            m_finished = m_truncated = true;
-            m_blockLeft = 0;
+        if (m_finished)
+            return std::nullopt;
+        const auto size = m_reader.u8();
+        if (!size || *size == 0) {
+            m_finished = true;
+            m_truncated = !size;
             return std::nullopt;
         }
-        --m_blockLeft;
-        return byte;
+        if (*size > m_reader.remaining())
+            m_finished = m_truncated = true;
+        return m_reader.take(std::min<std::size_t>(*size, m_reader.remaining()));
     }
 
     // Skips what is left of the run; false when the data ends before its terminator.
     bool finish()
     {
-        while (!m_finished) {
-            if (m_blockLeft > 0 && !m_reader.skip(m_blockLeft)) {
-                m_finished = m_truncated = true;
-                break;
-            }
-            m_blockLeft = 0;
-            (void)next();
+        while (next()) {
         }
         return !m_truncated;
     }
 
-    // Reads the first sub-block whole, for extensions with fixed fields.
-    std::optional<Bytes> firstBlock()
-    {
-        const auto size = m_reader.u8();
-        if (!size) {
-            m_finished = m_truncated = true;
-            return std::nullopt;
-        }
-        if (*size == 0) {
-            m_finished = true;
-            return Bytes{};
-        }
-        const auto block = m_reader.take(*size);
-        if (!block)
-            m_finished = m_truncated = true;
-        return block;
-    }
-
 private:
     ByteReader &m_reader;
-    std::size_t m_blockLeft = 0;
     bool m_finished = false;
     bool m_truncated = false;
 };
@@ -164,12 +129,22 @@ void decodeLzw(SubBlockReader &data, int minimumCodeSize, std::size_t pixelCount
     std::uint32_t bitBuffer = 0;
     int bitCount = 0;
 
-    while (out.size() < pixelCount) {
+    Bytes block;
+    std::size_t blockPosition = 0;
+    // out is grown in steps and cut to what was written on the way out.
+    std::size_t written = out.size();
+    const auto finish = [&] { out.resize(written); };
+
+    while (written < pixelCount) {
         while (bitCount < codeBits) {
-            const auto byte = data.next();
-            if (!byte)
-                return;
-            bitBuffer |= std::uint32_t(*byte) << bitCount;
+            if (blockPosition == block.size()) {
+                const auto nextBlock = data.next();
+                if (!nextBlock)
+                    return finish();
+                block = *nextBlock;
+                blockPosition = 0;
+            }
+            bitBuffer |= std::uint32_t(block[blockPosition++]) << bitCount;
             bitCount += 8;
         }
         const int code = int(bitBuffer & ((1u << codeBits) - 1));
@@ -183,14 +158,14 @@ void decodeLzw(SubBlockReader &data, int minimumCodeSize, std::size_t pixelCount
             continue;
         }
         if (code == endCode)
-            return;
+            return finish();
 
         if (previous < 0) {
             // Only a literal can follow a clear code (or start the data).
             if (code > clearCode || code >= 256)
-                return;
+                return finish();
         } else if (code > nextFree || (code < clearCode && code >= 256)) {
-            return;
+            return finish();
         } else if (nextFree < kMaxLzwCodes) {
             // code == nextFree is the string being defined right now: the
             // previous string plus its own first character.
@@ -204,23 +179,25 @@ void decodeLzw(SubBlockReader &data, int minimumCodeSize, std::size_t pixelCount
                 ++codeBits;
         } else if (code == nextFree) {
             // The table is full, so no code can be defined by its own use.
-            return;
+            return finish();
         }
         previous = code;
 
         // Write the string back to front, dropping what lies past the frame.
-        const std::size_t start = out.size();
-        const std::size_t end = start + table.length[code];
-        if (end > out.capacity())
-            out.reserve(std::min(pixelCount, std::max(end, out.capacity() * 2)));
-        out.resize(std::min(end, pixelCount));
+        const std::size_t end = written + table.length[code];
+        const std::size_t kept = std::min(end, pixelCount);
+        if (kept > out.size())
+            out.resize(std::min(pixelCount, std::max({kept, out.size() * 2, std::size_t(4096)})));
         int walk = code;
-        for (std::size_t position = end; position > start; --position) {
-            if (position <= pixelCount)
-                out[position - 1] = table.suffix[walk];
+        for (std::size_t position = end; position > kept; --position)
+            walk = table.prefix[walk];
+        for (std::size_t position = kept; position > written; --position) {
+            out[position - 1] = table.suffix[walk];
             walk = table.prefix[walk];
         }
+        written = kept;
     }
+    finish();
 }
 
 enum class ImageRead {
@@ -326,7 +303,7 @@ std::optional<GifAnimation> readGif(Bytes bytes)
                     break;
                 SubBlockReader blocks(reader);
                 if (*label == kGraphicControlLabel) {
-                    const auto block = blocks.firstBlock();
+                    const auto block = blocks.next();
                     if (block && block->size() >= 4) {
                         const auto *fields = block->data();
                         latestControl = ControlBlock{(fields[0] >> 2) & 0x07, (fields[0] & 0x01) != 0, fields[3],
