@@ -87,6 +87,20 @@ QByteArray encodePng(const PngSpec &spec)
     return bytes;
 }
 
+QByteArray encodeRgbaPng(int width, int height, const std::function<std::uint32_t(int x, int y)> &color)
+{
+    PngSpec spec{width, height, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}};
+    spec.samples.reserve(std::size_t(width * height * 4));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t pixel = color(x, y);
+            for (const int shift : {16, 8, 0, 24})
+                spec.samples.push_back(std::uint16_t((pixel >> shift) & 0xff));
+        }
+    }
+    return encodePng(spec);
+}
+
 QByteArray pngHeaderOnly(std::uint32_t width, std::uint32_t height)
 {
     QByteArray chunk("IHDR");

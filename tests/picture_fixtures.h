@@ -26,6 +26,9 @@ struct PngSpec {
 
 QByteArray encodePng(const PngSpec &spec);
 
+// An 8-bit RGBA PNG with the pixels of color(x, y), given as 0xAARRGGBB.
+QByteArray encodeRgbaPng(int width, int height, const std::function<std::uint32_t(int x, int y)> &color);
+
 // A PNG whose IHDR claims the given size, with a valid CRC and no pixels.
 QByteArray pngHeaderOnly(std::uint32_t width, std::uint32_t height);
 
