@@ -25,9 +25,13 @@ const QStringList kAvatarFields = {u"编辑框30"_qs, u"编辑框29"_qs, u"编�
 const QStringList kAvatarBoxes = {u"图片框2"_qs, u"图片框3"_qs, u"图片框4"_qs,
                                   u"图片框7"_qs, u"图片框6"_qs, u"图片框5"_qs};
 
+// JPEG may shift a flat colour by a few steps.
+constexpr int kJpegTolerance = 4;
+
+// One colour, larger than the box, so that every pixel of the box shows it.
 QByteArray encodedImage(QColor colour, const char *format)
 {
-    QImage image(16, 16, QImage::Format_RGB32);
+    QImage image(32, 32, QImage::Format_RGB32);
     image.fill(colour);
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -107,7 +111,26 @@ PicBox *TestAvatarLoading::box(const QString &name) const
 void TestAvatarLoading::verifyBox(const QString &boxName, const QString &fixtureName) const
 {
     const Fixture expected = m_fixtures.value(fixtureName);
-    QCOMPARE(box(boxName)->pictureData(), expected.bytes);
+    PicBox *const target = box(boxName);
+    QCOMPARE(target->pictureData(), expected.bytes);
+    QCOMPARE(target->hasPicture(), expected.colour.isValid());
+
+    // Every pixel of the 24 x 24 box shows the one-coloured picture, or the
+    // plain background when there is none.
+    const QColor shown = expected.colour.isValid() ? expected.colour : target->backgroundColor();
+    const QImage screen = target->grab().toImage();
+    QCOMPARE(screen.size(), QSize(24, 24));
+    for (int y = 0; y < screen.height(); ++y) {
+        for (int x = 0; x < screen.width(); ++x) {
+            const QColor pixel = screen.pixelColor(x, y);
+            const bool close = qAbs(pixel.red() - shown.red()) <= kJpegTolerance
+                               && qAbs(pixel.green() - shown.green()) <= kJpegTolerance
+                               && qAbs(pixel.blue() - shown.blue()) <= kJpegTolerance;
+            if (!close) {
+                QFAIL(qPrintable(u"pixel (%1, %2) is %3, expected %4"_qs.arg(x).arg(y).arg(pixel.name(), shown.name())));
+            }
+        }
+    }
 }
 
 void TestAvatarLoading::initTestCase()
