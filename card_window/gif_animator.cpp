@@ -1,8 +1,6 @@
 #include "gif_animator.h"
 
-#include <QImage>
 #include <QMetaObject>
-#include <QPainter>
 #include <QWidget>
 
 #include <algorithm>
@@ -28,32 +26,27 @@ QSize GifAnimator::size() const
     return {m_player->animation().screenWidth, m_player->animation().screenHeight};
 }
 
-void GifAnimator::paint(QPainter &painter, const QRect &target)
+QImage GifAnimator::canvasForPaint()
 {
     if (!m_player)
-        return;
+        return {};
     if (!m_started) {
         m_started = true;
         m_worker = std::thread(&GifAnimator::run, this);
-        return;
+        return {};
     }
     // The lock is held only for a copy; scaling and drawing happen outside it.
     const QSize canvasSize = size();
     QImage frame(canvasSize, QImage::Format_RGB32);
     if (frame.isNull())
-        return;
-    {
-        const std::lock_guard lock(m_canvasLock);
-        const auto &pixels = m_player->canvas().pixels;
-        for (int y = 0; y < canvasSize.height(); ++y) {
-            const auto row = pixels.begin() + std::ptrdiff_t(y) * canvasSize.width();
-            std::copy(row, row + canvasSize.width(), reinterpret_cast<std::uint32_t *>(frame.scanLine(y)));
-        }
+        return frame;
+    const std::lock_guard lock(m_canvasLock);
+    const auto &pixels = m_player->canvas().pixels;
+    for (int y = 0; y < canvasSize.height(); ++y) {
+        const auto row = pixels.begin() + std::ptrdiff_t(y) * canvasSize.width();
+        std::copy(row, row + canvasSize.width(), reinterpret_cast<std::uint32_t *>(frame.scanLine(y)));
     }
-    if (target.size() == canvasSize)
-        painter.drawImage(target.topLeft(), frame);
-    else
-        painter.drawImage(target.topLeft(), frame.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return frame;
 }
 
 void GifAnimator::stop()

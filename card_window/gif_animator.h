@@ -2,7 +2,7 @@
 
 #include "gif_player.h"
 
-#include <QRect>
+#include <QImage>
 #include <QSize>
 
 #include <atomic>
@@ -12,7 +12,6 @@
 #include <optional>
 #include <thread>
 
-class QPainter;
 class QWidget;
 
 namespace card_window {
@@ -32,9 +31,10 @@ public:
     // The logical screen size, the size of the picture for the display mode.
     QSize size() const;
 
-    // The first paint starts the worker and draws nothing; later ones draw
-    // the canvas as it is, into target.
-    void paint(QPainter &painter, const QRect &target);
+    // For a paint of the box: the first call starts the worker and gives a
+    // null image (the box shows its background); later ones give a copy of
+    // the canvas as it is.
+    QImage canvasForPaint();
 
     // Asks the worker to stop and waits until it has. Does not return early;
     // the worker notices the request at once, even in the middle of a wait.
