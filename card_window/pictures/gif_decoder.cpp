@@ -66,8 +66,8 @@ class SubBlockReader {
 public:
     explicit SubBlockReader(ByteReader &reader) : m_reader(reader) {}
 
-    // The next sub-block; nothing at the terminator or where the data ends.
-    // A block cut short by the end of the data gives what is there.
+    // The next sub-block, never empty; nothing at the terminator or where the
+    // data ends. A block cut short by the end of the data gives what is there.
     std::optional<Bytes> next()
     {
         if (m_finished)
@@ -80,6 +80,8 @@ public:
         }
         if (*size > m_reader.remaining())
             m_finished = m_truncated = true;
+        if (m_reader.atEnd())
+            return std::nullopt;
         return m_reader.take(std::min<std::size_t>(*size, m_reader.remaining()));
     }
 
