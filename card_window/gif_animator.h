@@ -36,8 +36,8 @@ public:
     // the canvas as it is.
     QImage canvasForPaint();
 
-    // Asks the worker to stop and waits until it has. Does not return early;
-    // the worker notices the request at once, even in the middle of a wait.
+    // Asks the worker to stop and waits until it has; the worker notices the
+    // request at once, even in the middle of a frame's wait.
     void stop();
 
     bool isRunning() const { return m_worker.joinable(); }

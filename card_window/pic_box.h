@@ -77,6 +77,7 @@ private:
     // of the same image and must be cleared when the image changes.
     void drawImage(QPainter &painter, const pictures::Image &image, pictures::Compositing compositing,
                    PreparedImage &prepared);
+    // Draws prepared.composed by the display mode, scaling it into prepared.scaled when needed.
     void drawComposed(QPainter &painter, PreparedImage &prepared);
     QRect targetRect(QSize imageSize) const;
     void drawBorder(QPainter &painter) const;
