@@ -92,7 +92,7 @@ bool CardWindow::createControls(const ControlCreationCheck &canCreate)
             break;
         }
         case ControlKind::EditBox: {
-            auto *field = new EditBox(this);
+            auto *field = EditBox::fromLayout(entry, this);
             field->installEventFilter(this);
             connect(field, &QLineEdit::textEdited, this, [this, field] {
                 if (m_eventsReleased && m_handlers.changed)
