@@ -58,6 +58,8 @@ void TextBindingTest::init()
     m_card = card_test::buildCardWindow();
     QVERIFY(m_card->window);
     QVERIFY(QTest::qWaitForWindowExposed(m_card->window.get()));
+    // The first tick fills the help label; no tick writes anything later.
+    QTRY_VERIFY(m_card->ticks > 0);
 }
 
 void TextBindingTest::cleanup()

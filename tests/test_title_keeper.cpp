@@ -98,7 +98,6 @@ void TitleKeeperTest::emptyUntilTheFirstTick()
 {
     QCOMPARE(m_card->ticks, 0);
     QCOMPARE(m_card->window->caption(), QString());
-    QCOMPARE(m_card->window->windowTitle(), QString());
     QCOMPARE(helpLabel()->caption(), QString());
     QVERIFY(!shell::globals().titleCopy);
 }
