@@ -67,6 +67,31 @@ void BM_CaptionWrite(benchmark::State &state)
 }
 BENCHMARK(BM_CaptionWrite)->Unit(benchmark::kMicrosecond);
 
+void BM_CaptionWriteLongest(benchmark::State &state)
+{
+    auto *label = g_window->control<card_window::TransLabel>(u"透明标签20");
+    const QString longest = QStringLiteral("理由 reason ").repeated(3300).left(32766);
+    const QString captions[] = {longest, longest + QLatin1Char('8')};
+    timeEach(state, [&](std::size_t index) { label->setCaption(captions[index % 2]); });
+}
+BENCHMARK(BM_CaptionWriteLongest)->Unit(benchmark::kMicrosecond);
+
+// A reason at the field's longest: the label lays out only the lines that
+// fit its rectangle, so a keystroke costs about the same as with a short one.
+void BM_KeystrokeIntoLongestReason(benchmark::State &state)
+{
+    auto *reason = g_window->control<card_window::EditBox>(u"编辑框24");
+    reason->setFocus();
+    reason->setText(QStringLiteral("理由 reason ").repeated(reason->maxLength() / 10).left(reason->maxLength() - 1));
+    reason->end(false);
+    timeEach(state, [reason](std::size_t index) {
+        QTest::keyClick(reason, index % 2 == 0 ? Qt::Key_8 : Qt::Key_Backspace);
+    });
+    reason->clear();
+    QCoreApplication::processEvents();
+}
+BENCHMARK(BM_KeystrokeIntoLongestReason)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char **argv)

@@ -194,7 +194,8 @@ void TransLabel::layOutCaption()
     for (const int position : text.underlined) {
         QTextLayout::FormatRange range;
         range.start = position;
-        range.length = text.text.at(position).isHighSurrogate() ? 2 : 1;
+        const bool pair = text.text.at(position).isHighSurrogate() && position + 1 < text.text.size();
+        range.length = pair ? 2 : 1;
         range.format.setFontUnderline(true);
         formats.append(range);
     }
