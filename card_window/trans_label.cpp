@@ -164,12 +164,6 @@ void TransLabel::setCaption(const QString &caption)
     repaint();
 }
 
-void TransLabel::setTextColor(const QColor &color)
-{
-    m_textColor = color;
-    update();
-}
-
 void TransLabel::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange)

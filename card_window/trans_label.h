@@ -39,9 +39,6 @@ public:
     // back to front, so no pixel of the previous caption survives.
     void setCaption(const QString &caption);
 
-    QColor textColor() const { return m_textColor; }
-    void setTextColor(const QColor &color);
-
 protected:
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
