@@ -90,7 +90,7 @@ bool CardWindow::createControls(const ControlCreationCheck &canCreate)
             break;
         }
         case ControlKind::EditBox: {
-            auto *field = new EditBox(this);
+            auto *field = EditBox::fromLayout(entry, this);
             field->installEventFilter(this);
             connect(field, &QLineEdit::textEdited, this, [this, field] { deliver(m_handlers.changed, *field); });
             if (entry.tabStop)
