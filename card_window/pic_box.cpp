@@ -1,5 +1,7 @@
 #include "pic_box.h"
 
+#include "gif_animator.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -86,6 +88,12 @@ PicBox::PicBox(QWidget *parent) : QWidget(parent), m_background(QApplication::pa
     setCursor(Qt::ArrowCursor);
 }
 
+// The animation worker draws into this box, so it goes before anything else.
+PicBox::~PicBox()
+{
+    m_animator.reset();
+}
+
 PicBox *PicBox::fromLayout(const LayoutEntry &, QWidget *parent)
 {
     return new PicBox(parent);
@@ -114,11 +122,14 @@ void PicBox::setDisplayMode(DisplayMode mode)
 
 void PicBox::setPicture(QByteArrayView bytes)
 {
+    m_animator.reset();
     m_pictureData = bytes.toByteArray();
     m_picture.reset();
     m_prepared.clear();
     const auto data = reinterpret_cast<const std::uint8_t *>(m_pictureData.constData());
     m_picture = pictures::decodePicture({data, std::size_t(m_pictureData.size())});
+    if (m_playsAnimation && m_picture && m_picture->animation)
+        m_animator = std::make_unique<GifAnimator>(this, m_picture->animation, m_background.rgb());
     update();
 }
 
@@ -150,6 +161,11 @@ void PicBox::drawImage(QPainter &painter, const pictures::Image &image, pictures
         prepared.composed = composedImage(image, compositing, m_background);
         prepared.scaled = QImage();
     }
+    drawComposed(painter, prepared);
+}
+
+void PicBox::drawComposed(QPainter &painter, PreparedImage &prepared)
+{
     const QRect target = targetRect(prepared.composed.size());
     if (target.isEmpty())
         return;
@@ -202,8 +218,14 @@ void PicBox::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(rect(), m_background);
     drawBorder(painter);
-    if (m_picture)
+    if (m_animator) {
+        // The canvas changes from frame to frame, so nothing is kept of it.
+        PreparedImage frame{m_animator->canvasForPaint(), {}};
+        if (!frame.composed.isNull())
+            drawComposed(painter, frame);
+    } else if (m_picture) {
         drawImage(painter, m_picture->image, pictures::compositingOf(m_picture->format), m_prepared);
+    }
 }
 
 void PicBox::mousePressEvent(QMouseEvent *event)

@@ -8,9 +8,12 @@
 #include <QImage>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 namespace card_window {
+
+class GifAnimator;
 
 // The image over an opaque background of the given colour, as a picture box
 // draws it: alpha ignored, blended by the PNG rule, or masked like an icon.
@@ -32,6 +35,7 @@ public:
 
     // The background is the system's 3D face colour as it is now.
     explicit PicBox(QWidget *parent = nullptr);
+    ~PicBox() override;
     // A box with the settings and the picture the layout gives the entry.
     static PicBox *fromLayout(const LayoutEntry &entry, QWidget *parent);
 
@@ -48,6 +52,8 @@ public:
     void setPicture(QByteArrayView bytes);
     QByteArray pictureData() const { return m_pictureData; }
     bool hasPicture() const { return m_picture.has_value(); }
+    // The player of an animated GIF picture, or null.
+    const GifAnimator *animator() const { return m_animator.get(); }
 
 signals:
     void leftButtonPressed(QPoint position, Qt::KeyboardModifiers modifiers);
@@ -71,6 +77,8 @@ private:
     // of the same image and must be cleared when the image changes.
     void drawImage(QPainter &painter, const pictures::Image &image, pictures::Compositing compositing,
                    PreparedImage &prepared);
+    // Draws prepared.composed by the display mode, scaling it into prepared.scaled when needed.
+    void drawComposed(QPainter &painter, PreparedImage &prepared);
     QRect targetRect(QSize imageSize) const;
     void drawBorder(QPainter &painter) const;
 
@@ -81,6 +89,7 @@ private:
     QByteArray m_pictureData;
     std::optional<pictures::DecodedPicture> m_picture;
     PreparedImage m_prepared;
+    std::unique_ptr<GifAnimator> m_animator;
 };
 
 } // namespace card_window
