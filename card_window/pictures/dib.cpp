@@ -78,8 +78,11 @@ Palette readPalette(Bytes table, std::int64_t entries, int bitsPerPixel)
 namespace {
 
 // Each returns the AND of every colour it wrote, so that one look at the
-// alpha byte afterwards tells whether an entry past the table was used.
+// alpha byte afterwards tells whether an entry past the table was used. With
+// a full table no index can point past it, and the Checked = false copies
+// skip that work.
 
+template <bool Checked>
 std::uint32_t row1(const std::uint8_t *in, std::uint32_t *out, int width, const std::uint32_t *colours)
 {
     std::uint32_t all = 0xffffffffu;
@@ -89,7 +92,8 @@ std::uint32_t row1(const std::uint8_t *in, std::uint32_t *out, int width, const 
         for (int bit = 0; bit < 8; ++bit) {
             const std::uint32_t colour = colours[(byte >> (7 - bit)) & 1];
             out[bit] = colour;
-            all &= colour;
+            if constexpr (Checked)
+                all &= colour;
         }
         out += 8;
     }
@@ -102,6 +106,7 @@ std::uint32_t row1(const std::uint8_t *in, std::uint32_t *out, int width, const 
     return all;
 }
 
+template <bool Checked>
 std::uint32_t row4(const std::uint8_t *in, std::uint32_t *out, int width, const std::uint32_t *colours)
 {
     std::uint32_t all = 0xffffffffu;
@@ -111,7 +116,8 @@ std::uint32_t row4(const std::uint8_t *in, std::uint32_t *out, int width, const 
         const std::uint32_t low = colours[in[i] & 15];
         out[0] = high;
         out[1] = low;
-        all &= high & low;
+        if constexpr (Checked)
+            all &= high & low;
         out += 2;
     }
     if (width % 2) {
@@ -122,13 +128,15 @@ std::uint32_t row4(const std::uint8_t *in, std::uint32_t *out, int width, const 
     return all;
 }
 
+template <bool Checked>
 std::uint32_t row8(const std::uint8_t *in, std::uint32_t *out, int width, const std::uint32_t *colours)
 {
     std::uint32_t all = 0xffffffffu;
     for (int x = 0; x < width; ++x) {
         const std::uint32_t colour = colours[in[x]];
         out[x] = colour;
-        all &= colour;
+        if constexpr (Checked)
+            all &= colour;
     }
     return all;
 }
@@ -160,6 +168,10 @@ bool decodeRows(Bytes pixels, int bitsPerPixel, const Palette &palette, bool bot
         return false;
 
     const std::uint32_t *colours = palette.colours.data();
+    bool tableFull = true;
+    if (bitsPerPixel <= 8)
+        for (std::size_t i = 0; i < (std::size_t(1) << bitsPerPixel); ++i)
+            tableFull &= (colours[i] >> 24) == 0xff;
     std::uint32_t all = 0xffffffffu;
     for (int stored = 0; stored < height; ++stored) {
         const std::uint8_t *in = pixels.data() + std::size_t(stored) * std::size_t(stride);
@@ -167,13 +179,13 @@ bool decodeRows(Bytes pixels, int bitsPerPixel, const Palette &palette, bool bot
         std::uint32_t *out = image.pixels.data() + std::size_t(y) * std::size_t(width);
         switch (bitsPerPixel) {
         case 1:
-            all &= row1(in, out, width, colours);
+            all &= tableFull ? row1<false>(in, out, width, colours) : row1<true>(in, out, width, colours);
             break;
         case 4:
-            all &= row4(in, out, width, colours);
+            all &= tableFull ? row4<false>(in, out, width, colours) : row4<true>(in, out, width, colours);
             break;
         case 8:
-            all &= row8(in, out, width, colours);
+            all &= tableFull ? row8<false>(in, out, width, colours) : row8<true>(in, out, width, colours);
             break;
         case 24:
             row24(in, out, width);
