@@ -9,7 +9,7 @@
 // conversion to the 32-bit pixels that a picture box draws, which ours
 // produce directly.
 
-#include "../tests/picture_fixtures.h"
+#include "../tests/still_fixtures.h"
 #include "decoders.h"
 
 #include <QBuffer>
@@ -25,18 +25,18 @@
 
 namespace {
 
-fixtures::Dib picture(int bits, int size)
+still_fixtures::Dib picture(int bits, int size)
 {
-    fixtures::Dib dib;
+    still_fixtures::Dib dib;
     dib.bits = bits;
     dib.width = size;
     dib.height = size;
     std::uint32_t state = 0x2545f491u;
     if (bits <= 8)
         for (int i = 0; i < (1 << bits); ++i)
-            dib.palette.push_back(fixtures::noise(state) & 0xffffffu);
+            dib.palette.push_back(still_fixtures::noise(state) & 0xffffffu);
     for (int i = 0; i < size * size; ++i) {
-        const std::uint32_t value = fixtures::noise(state);
+        const std::uint32_t value = still_fixtures::noise(state);
         dib.pixels.push_back(bits <= 8 ? value % (1u << bits) : (bits == 32 ? value | 0x80000000u : value));
     }
     return dib;
@@ -44,20 +44,20 @@ fixtures::Dib picture(int bits, int size)
 
 // An icon of one entry: the picture with a mask whose left quarter is
 // transparent (unused by 32-bit entries, whose alpha decides).
-fixtures::Bytes icon(int bits, int size)
+still_fixtures::Bytes icon(int bits, int size)
 {
-    const fixtures::Dib dib = picture(bits, size);
+    const still_fixtures::Dib dib = picture(bits, size);
     std::vector<bool> mask;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
             mask.push_back(x < size / 4);
-    fixtures::IconEntry entry;
+    still_fixtures::IconEntry entry;
     entry.width = std::uint8_t(size >= 256 ? 0 : size);
     entry.height = entry.width;
     entry.colorCount = bits < 8 ? std::uint8_t(1 << bits) : 0;
     entry.bitCount = std::uint16_t(bits);
-    entry.image = fixtures::iconBitmapImage(dib, mask);
-    return fixtures::iconFile({entry});
+    entry.image = still_fixtures::iconBitmapImage(dib, mask);
+    return still_fixtures::iconFile({entry});
 }
 
 enum class Kind { Bitmap, Icon };
@@ -68,7 +68,7 @@ const QByteArray &bytesOf(Kind kind, int bits, int size)
     static std::map<std::tuple<Kind, int, int>, QByteArray> cache;
     QByteArray &bytes = cache[{kind, bits, size}];
     if (bytes.isEmpty()) {
-        const fixtures::Bytes made = kind == Kind::Bitmap ? fixtures::bitmapFile(picture(bits, size)) : icon(bits, size);
+        const still_fixtures::Bytes made = kind == Kind::Bitmap ? still_fixtures::bitmapFile(picture(bits, size)) : icon(bits, size);
         bytes = QByteArray(reinterpret_cast<const char *>(made.data()), qsizetype(made.size()));
     }
     return bytes;

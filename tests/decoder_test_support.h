@@ -4,7 +4,7 @@
 // data tables, and one comparison that names the first differing pixel.
 
 #include "picture.h"
-#include "picture_fixtures.h"
+#include "still_fixtures.h"
 
 #include <QByteArray>
 #include <QList>
@@ -15,7 +15,7 @@
 
 namespace decoder_test {
 
-inline QByteArray toByteArray(const fixtures::Bytes &bytes)
+inline QByteArray toByteArray(const still_fixtures::Bytes &bytes)
 {
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }

@@ -14,7 +14,7 @@
 #include <QtTest>
 
 using namespace decoder_test;
-using fixtures::Dib;
+using still_fixtures::Dib;
 
 namespace {
 
@@ -88,10 +88,10 @@ QList<quint32> expected(const Dib &dib)
 
 void addDecodes(const char *name, const Dib &dib, std::uint32_t gap = 0)
 {
-    QTest::newRow(name) << toByteArray(fixtures::bitmapFile(dib, gap)) << dib.width << dib.height << expected(dib);
+    QTest::newRow(name) << toByteArray(still_fixtures::bitmapFile(dib, gap)) << dib.width << dib.height << expected(dib);
 }
 
-void addRejects(const char *name, const fixtures::Bytes &bytes)
+void addRejects(const char *name, const still_fixtures::Bytes &bytes)
 {
     QTest::newRow(name) << toByteArray(bytes);
 }
@@ -217,7 +217,7 @@ void TestBitmapDecoder::decodes_data()
         Dib dib = bits <= 8 ? paletted(bits, 7, 3, bits == 1 ? 2 : 16) : trueColour(bits, 7, 3);
         dib.topDown = true;
         QTest::newRow(qPrintable(QStringLiteral("top-down, %1 bits, upright").arg(bits)))
-            << toByteArray(fixtures::bitmapFile(dib)) << dib.width << dib.height << expected(dib);
+            << toByteArray(still_fixtures::bitmapFile(dib)) << dib.width << dib.height << expected(dib);
     }
     {
         Dib dib = trueColour(24, 5, 3);
@@ -236,13 +236,13 @@ void TestBitmapDecoder::decodes_data()
     }
     {
         Dib dib = paletted(8, 3, 2, 4);
-        fixtures::Bytes bytes = fixtures::bitmapFile(dib);
+        still_fixtures::Bytes bytes = still_fixtures::bitmapFile(dib);
         bytes.insert(bytes.end(), 100, 0xee);
         QTest::newRow("bytes after the pixels") << toByteArray(bytes) << 3 << 2 << expected(dib);
     }
     {
         Dib dib = trueColour(24, 3, 2);
-        fixtures::Bytes bytes = fixtures::bitmapFile(dib);
+        still_fixtures::Bytes bytes = still_fixtures::bitmapFile(dib);
         bytes[2] = bytes[3] = bytes[4] = bytes[5] = 0xff; // file size
         bytes[34] = bytes[35] = bytes[36] = bytes[37] = 0x7f; // image size
         bytes[38] = bytes[42] = 0x80; // densities
@@ -271,84 +271,84 @@ void TestBitmapDecoder::rejects_data()
     {
         Dib dib = paletted(8, 4, 2, 4);
         dib.compression = 1;
-        addRejects("RLE8", fixtures::bitmapFile(dib));
+        addRejects("RLE8", still_fixtures::bitmapFile(dib));
         dib = paletted(4, 4, 2, 4);
         dib.compression = 2;
-        addRejects("RLE4", fixtures::bitmapFile(dib));
+        addRejects("RLE4", still_fixtures::bitmapFile(dib));
     }
     {
         Dib dib = trueColour(16, 4, 2);
-        addRejects("16 bits, uncompressed", fixtures::bitmapFile(dib));
+        addRejects("16 bits, uncompressed", still_fixtures::bitmapFile(dib));
         dib.compression = 3;
-        addRejects("16 bits, bit fields", fixtures::bitmapFile(dib));
+        addRejects("16 bits, bit fields", still_fixtures::bitmapFile(dib));
         dib = trueColour(32, 4, 2);
         dib.compression = 3;
         dib.palette = {0xff0000, 0x00ff00, 0x0000ff}; // the three masks where the table would be
-        addRejects("32 bits, bit fields", fixtures::bitmapFile(dib));
+        addRejects("32 bits, bit fields", still_fixtures::bitmapFile(dib));
         dib.compression = 6;
-        addRejects("32 bits, alpha bit fields", fixtures::bitmapFile(dib));
+        addRejects("32 bits, alpha bit fields", still_fixtures::bitmapFile(dib));
     }
     {
         Dib dib = trueColour(24, 4, 2);
         dib.compression = 4;
-        addRejects("embedded JPEG", fixtures::bitmapFile(dib));
+        addRejects("embedded JPEG", still_fixtures::bitmapFile(dib));
         dib.compression = 5;
-        addRejects("embedded PNG", fixtures::bitmapFile(dib));
+        addRejects("embedded PNG", still_fixtures::bitmapFile(dib));
     }
-    addRejects("2 bits", fixtures::bitmapFile(paletted(2, 4, 2, 4)));
+    addRejects("2 bits", still_fixtures::bitmapFile(paletted(2, 4, 2, 4)));
     {
         Dib dib = paletted(8, 4, 2, 4);
         dib.bits = 64;
         dib.palette.clear();
         dib.pixels.assign(8, 0);
-        addRejects("64 bits", fixtures::bitmapFile(dib));
+        addRejects("64 bits", still_fixtures::bitmapFile(dib));
         dib.bits = 0;
-        addRejects("0 bits", fixtures::bitmapFile(dib));
+        addRejects("0 bits", still_fixtures::bitmapFile(dib));
     }
     for (std::uint32_t headerSize : {12u, 16u, 64u, 108u, 124u}) {
         Dib dib = paletted(8, 4, 2, 4);
         dib.headerSize = headerSize;
-        addRejects(qPrintable(QStringLiteral("%1-byte information header").arg(headerSize)), fixtures::bitmapFile(dib));
+        addRejects(qPrintable(QStringLiteral("%1-byte information header").arg(headerSize)), still_fixtures::bitmapFile(dib));
     }
     for (std::uint16_t planes : {0, 2}) {
         Dib dib = trueColour(24, 4, 2);
         dib.planes = planes;
-        addRejects(qPrintable(QStringLiteral("%1 planes").arg(planes)), fixtures::bitmapFile(dib));
+        addRejects(qPrintable(QStringLiteral("%1 planes").arg(planes)), still_fixtures::bitmapFile(dib));
     }
     {
         Dib dib = trueColour(24, 0, 3);
-        addRejects("width 0", fixtures::bitmapFile(dib));
+        addRejects("width 0", still_fixtures::bitmapFile(dib));
         dib = trueColour(24, 3, 0);
-        addRejects("height 0", fixtures::bitmapFile(dib));
+        addRejects("height 0", still_fixtures::bitmapFile(dib));
     }
     // Pixels that name an entry past the stored table.
     {
         Dib dib = paletted(8, 4, 2, 4);
         dib.pixels[5] = 4;
-        addRejects("8 bits, index past a 4-entry table", fixtures::bitmapFile(dib));
+        addRejects("8 bits, index past a 4-entry table", still_fixtures::bitmapFile(dib));
         dib = paletted(4, 5, 2, 3);
         dib.pixels[9] = 15;
-        addRejects("4 bits, index past a 3-entry table", fixtures::bitmapFile(dib));
+        addRejects("4 bits, index past a 3-entry table", still_fixtures::bitmapFile(dib));
         dib = paletted(1, 9, 1, 2);
         dib.palette.resize(1);
         dib.pixels.assign(9, 0);
         dib.pixels[8] = 1;
-        addRejects("1 bit, index past a 1-entry table", fixtures::bitmapFile(dib));
+        addRejects("1 bit, index past a 1-entry table", still_fixtures::bitmapFile(dib));
     }
     {
         // The data offset points into the colour table.
-        fixtures::Bytes bytes = fixtures::bitmapFile(paletted(8, 4, 2, 4));
+        still_fixtures::Bytes bytes = still_fixtures::bitmapFile(paletted(8, 4, 2, 4));
         bytes[10] = 54 + 12;
         addRejects("data offset inside the colour table", bytes);
-        bytes = fixtures::bitmapFile(trueColour(24, 4, 2));
+        bytes = still_fixtures::bitmapFile(trueColour(24, 4, 2));
         bytes[10] = 53;
         addRejects("data offset inside the header", bytes);
     }
     {
-        fixtures::Bytes bytes = fixtures::bitmapFile(trueColour(24, 5, 3));
+        still_fixtures::Bytes bytes = still_fixtures::bitmapFile(trueColour(24, 5, 3));
         bytes.pop_back();
         addRejects("last row one byte short", bytes);
-        bytes = fixtures::bitmapFile(paletted(1, 8, 4, 2));
+        bytes = still_fixtures::bitmapFile(paletted(1, 8, 4, 2));
         bytes.resize(bytes.size() - 4);
         addRejects("last row missing", bytes);
     }
@@ -365,7 +365,7 @@ void TestBitmapDecoder::rejects()
 void TestBitmapDecoder::decodePictureRecognisesBitmaps()
 {
     const Dib dib = paletted(4, 5, 3, 16);
-    const QByteArray bytes = toByteArray(fixtures::bitmapFile(dib));
+    const QByteArray bytes = toByteArray(still_fixtures::bitmapFile(dib));
     const auto picture = pictures::decodePicture(span(bytes));
     QVERIFY(picture);
     QCOMPARE(picture->format, pictures::PictureFormat::Bitmap);

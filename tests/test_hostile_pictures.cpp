@@ -61,7 +61,7 @@ void operator delete[](void *memory, std::size_t) noexcept
 }
 
 using namespace decoder_test;
-using fixtures::Dib;
+using still_fixtures::Dib;
 
 namespace {
 
@@ -84,10 +84,10 @@ Decoder decoderOf(Kind kind)
 
 // A bitmap file header and information header with the given fields and
 // nothing after them but extra bytes.
-fixtures::Bytes bitmapHeader(std::int32_t width, std::int32_t height, int bits, std::uint32_t colorsUsed = 0,
+still_fixtures::Bytes bitmapHeader(std::int32_t width, std::int32_t height, int bits, std::uint32_t colorsUsed = 0,
                              std::uint32_t dataOffset = 54, std::size_t extra = 64)
 {
-    fixtures::Writer w;
+    still_fixtures::Writer w;
     w.u8('B').u8('M').u32(0).u16(0).u16(0).u32(dataOffset);
     w.u32(40).i32(width).i32(height).u16(1).u16(unsigned(bits)).u32(0).u32(0).i32(0).i32(0).u32(colorsUsed).u32(0);
     w.zeros(extra);
@@ -95,20 +95,20 @@ fixtures::Bytes bitmapHeader(std::int32_t width, std::int32_t height, int bits, 
 }
 
 // An icon whose one entry is a bitmap header with the given fields.
-fixtures::Bytes iconWithHeader(std::int32_t width, std::int32_t height, int bits, std::uint32_t colorsUsed = 0)
+still_fixtures::Bytes iconWithHeader(std::int32_t width, std::int32_t height, int bits, std::uint32_t colorsUsed = 0)
 {
-    fixtures::Writer image;
+    still_fixtures::Writer image;
     image.u32(40).i32(width).i32(height).u16(1).u16(unsigned(bits)).u32(0).u32(0).i32(0).i32(0).u32(colorsUsed).u32(0);
     image.zeros(64);
-    fixtures::IconEntry entry;
+    still_fixtures::IconEntry entry;
     entry.image = image.bytes;
-    return fixtures::iconFile({entry});
+    return still_fixtures::iconFile({entry});
 }
 
-fixtures::Bytes pcxHeader(std::uint16_t xMax, std::uint16_t yMax, std::uint16_t bytesPerLine, std::uint8_t bits = 8,
+still_fixtures::Bytes pcxHeader(std::uint16_t xMax, std::uint16_t yMax, std::uint16_t bytesPerLine, std::uint8_t bits = 8,
                           std::size_t extra = 1000)
 {
-    fixtures::Writer w;
+    still_fixtures::Writer w;
     w.u8(0x0a).u8(5).u8(1).u8(bits).u16(0).u16(0).u16(xMax).u16(yMax).u16(72).u16(72);
     w.zeros(48).u8(0).u8(1).u16(bytesPerLine).u16(1).u16(0).u16(0).zeros(54);
     // Runs of 63 zeros, the most a byte pair can claim, then the marker and
@@ -133,38 +133,38 @@ Dib smallDib(int bits, int width, int height)
     return dib;
 }
 
-fixtures::IconEntry iconEntry(const Dib &dib, std::uint8_t colorCount)
+still_fixtures::IconEntry iconEntry(const Dib &dib, std::uint8_t colorCount)
 {
-    fixtures::IconEntry entry;
+    still_fixtures::IconEntry entry;
     entry.width = std::uint8_t(dib.width);
     entry.height = std::uint8_t(dib.height);
     entry.colorCount = colorCount;
     entry.bitCount = std::uint16_t(dib.bits);
-    entry.image = fixtures::iconBitmapImage(dib, std::vector<bool>(std::size_t(dib.width * dib.height), false));
+    entry.image = still_fixtures::iconBitmapImage(dib, std::vector<bool>(std::size_t(dib.width * dib.height), false));
     return entry;
 }
 
 // Good files of every kind; each decodes whole and gives nothing when cut.
 // The chosen entry of each icon is stored last, so that every cut reaches it.
-std::vector<std::pair<const char *, std::pair<Kind, fixtures::Bytes>>> goodFiles()
+std::vector<std::pair<const char *, std::pair<Kind, still_fixtures::Bytes>>> goodFiles()
 {
-    std::vector<std::pair<const char *, std::pair<Kind, fixtures::Bytes>>> files;
-    files.push_back({"bitmap 1 bit", {Kind::Bitmap, fixtures::bitmapFile(smallDib(1, 11, 3))}});
-    files.push_back({"bitmap 4 bits", {Kind::Bitmap, fixtures::bitmapFile(smallDib(4, 5, 3))}});
-    files.push_back({"bitmap 8 bits", {Kind::Bitmap, fixtures::bitmapFile(smallDib(8, 5, 3))}});
-    files.push_back({"bitmap 24 bits", {Kind::Bitmap, fixtures::bitmapFile(smallDib(24, 5, 3))}});
-    files.push_back({"bitmap 32 bits", {Kind::Bitmap, fixtures::bitmapFile(smallDib(32, 5, 3))}});
+    std::vector<std::pair<const char *, std::pair<Kind, still_fixtures::Bytes>>> files;
+    files.push_back({"bitmap 1 bit", {Kind::Bitmap, still_fixtures::bitmapFile(smallDib(1, 11, 3))}});
+    files.push_back({"bitmap 4 bits", {Kind::Bitmap, still_fixtures::bitmapFile(smallDib(4, 5, 3))}});
+    files.push_back({"bitmap 8 bits", {Kind::Bitmap, still_fixtures::bitmapFile(smallDib(8, 5, 3))}});
+    files.push_back({"bitmap 24 bits", {Kind::Bitmap, still_fixtures::bitmapFile(smallDib(24, 5, 3))}});
+    files.push_back({"bitmap 32 bits", {Kind::Bitmap, still_fixtures::bitmapFile(smallDib(32, 5, 3))}});
     {
         Dib dib = smallDib(8, 5, 3);
         dib.topDown = true;
-        files.push_back({"bitmap top-down", {Kind::Bitmap, fixtures::bitmapFile(dib)}});
+        files.push_back({"bitmap top-down", {Kind::Bitmap, still_fixtures::bitmapFile(dib)}});
     }
-    files.push_back({"icon, two entries", {Kind::Icon, fixtures::iconFile({iconEntry(smallDib(8, 16, 16), 0),
+    files.push_back({"icon, two entries", {Kind::Icon, still_fixtures::iconFile({iconEntry(smallDib(8, 16, 16), 0),
                                                                           iconEntry(smallDib(4, 32, 32), 16)})}});
-    files.push_back({"icon 32 bits", {Kind::Icon, fixtures::iconFile({iconEntry(smallDib(32, 8, 8), 0)})}});
-    files.push_back({"cursor", {Kind::Icon, fixtures::iconFile({iconEntry(smallDib(1, 16, 16), 2)}, 2)}});
+    files.push_back({"icon 32 bits", {Kind::Icon, still_fixtures::iconFile({iconEntry(smallDib(32, 8, 8), 0)})}});
+    files.push_back({"cursor", {Kind::Icon, still_fixtures::iconFile({iconEntry(smallDib(1, 16, 16), 2)}, 2)}});
     {
-        fixtures::Pcx pcx;
+        still_fixtures::Pcx pcx;
         pcx.xMax = 6;
         pcx.yMax = 2;
         pcx.bytesPerLine = 8;
@@ -172,11 +172,11 @@ std::vector<std::pair<const char *, std::pair<Kind, fixtures::Bytes>>> goodFiles
             pcx.lines.push_back({1, 2, 2, 2, std::uint8_t(0xd0 + y), 5, 6, 0});
         for (std::uint32_t i = 0; i < 256; ++i)
             pcx.palette.push_back((i * 0x010101u) == 0x0c0c0cu ? 0x0d0d0du : i * 0x010101u);
-        files.push_back({"PCX 256 colours", {Kind::Pcx, fixtures::pcxFile(pcx)}});
+        files.push_back({"PCX 256 colours", {Kind::Pcx, still_fixtures::pcxFile(pcx)}});
         pcx.version = 3;
         pcx.bitsPerPixel = 1;
         pcx.palette.clear();
-        files.push_back({"PCX 2 colours", {Kind::Pcx, fixtures::pcxFile(pcx)}});
+        files.push_back({"PCX 2 colours", {Kind::Pcx, still_fixtures::pcxFile(pcx)}});
     }
     return files;
 }
@@ -199,7 +199,7 @@ private slots:
 // largest allocation for a hostile one means something.
 void TestHostilePictures::allocationWatchWorks()
 {
-    const QByteArray bytes = toByteArray(fixtures::bitmapFile(smallDib(24, 300, 300)));
+    const QByteArray bytes = toByteArray(still_fixtures::bitmapFile(smallDib(24, 300, 300)));
     g_largest = 0;
     g_watching = true;
     const auto image = pictures::decodeBitmap(span(bytes));
@@ -212,7 +212,7 @@ void TestHostilePictures::nothing_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QByteArray>("bytes");
-    const auto add = [](const char *name, Kind kind, const fixtures::Bytes &bytes) {
+    const auto add = [](const char *name, Kind kind, const still_fixtures::Bytes &bytes) {
         QTest::newRow(name) << int(kind) << toByteArray(bytes);
     };
 
@@ -236,18 +236,18 @@ void TestHostilePictures::nothing_data()
         Dib dib = smallDib(8, 5, 3);
         dib.pixels[7] = 200;
         dib.palette.resize(100);
-        add("bitmap palette index past the table", Kind::Bitmap, fixtures::bitmapFile(dib));
+        add("bitmap palette index past the table", Kind::Bitmap, still_fixtures::bitmapFile(dib));
     }
     {
-        fixtures::Bytes bytes = bitmapHeader(4, 4, 24);
+        still_fixtures::Bytes bytes = bitmapHeader(4, 4, 24);
         bytes.resize(14);
         add("bitmap, file header only", Kind::Bitmap, bytes);
     }
 
     // Icons: counts and offsets past the end, entries with hostile headers.
     {
-        fixtures::Bytes good = fixtures::iconFile({iconEntry(smallDib(8, 16, 16), 0)});
-        fixtures::Bytes bytes = good;
+        still_fixtures::Bytes good = still_fixtures::iconFile({iconEntry(smallDib(8, 16, 16), 0)});
+        still_fixtures::Bytes bytes = good;
         bytes[4] = bytes[5] = 0xff;
         add("icon count 65535", Kind::Icon, bytes);
         bytes = good;

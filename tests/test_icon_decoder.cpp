@@ -8,8 +8,8 @@
 #include <QtTest>
 
 using namespace decoder_test;
-using fixtures::Dib;
-using fixtures::IconEntry;
+using still_fixtures::Dib;
+using still_fixtures::IconEntry;
 
 namespace {
 
@@ -78,7 +78,7 @@ IconEntry bitmapEntry(const Dib &dib, std::uint8_t colorCount, const std::vector
     entry.height = std::uint8_t(dib.height);
     entry.colorCount = colorCount;
     entry.bitCount = std::uint16_t(dib.bits);
-    entry.image = fixtures::iconBitmapImage(dib, mask);
+    entry.image = still_fixtures::iconBitmapImage(dib, mask);
     return entry;
 }
 
@@ -87,16 +87,16 @@ std::uint8_t colorCountByte(int bits)
     return bits < 8 ? std::uint8_t(1u << bits) : 0;
 }
 
-void addRejects(const char *name, const fixtures::Bytes &bytes)
+void addRejects(const char *name, const still_fixtures::Bytes &bytes)
 {
     QTest::newRow(name) << toByteArray(bytes);
 }
 
 // An icon of one entry of the given depth and size, mask included.
-fixtures::Bytes oneEntryIcon(int bits, int width, int height, std::uint16_t type = 1)
+still_fixtures::Bytes oneEntryIcon(int bits, int width, int height, std::uint16_t type = 1)
 {
     const Dib dib = entryDib(bits, width, height, 1);
-    return fixtures::iconFile({bitmapEntry(dib, colorCountByte(bits), borderMask(width, height))}, type);
+    return still_fixtures::iconFile({bitmapEntry(dib, colorCountByte(bits), borderMask(width, height))}, type);
 }
 
 // A small PNG picture with every kind of alpha.
@@ -135,7 +135,7 @@ void TestIconDecoder::decodes_data()
         // every colour-count byte 0, so no entry qualifies and the last is shown.
         const Dib small8 = entryDib(8, 16, 16, 1), large8 = entryDib(8, 32, 32, 2);
         const Dib small32 = entryDib(32, 16, 16, 3), large32 = entryDib(32, 32, 32, 4);
-        const auto file = fixtures::iconFile({
+        const auto file = still_fixtures::iconFile({
             bitmapEntry(small8, 0, borderMask(16, 16)),
             bitmapEntry(large8, 0, borderMask(32, 32)),
             bitmapEntry(small32, 0, borderMask(16, 16)),
@@ -149,7 +149,7 @@ void TestIconDecoder::decodes_data()
         // the entries after it.
         const Dib small4 = entryDib(4, 16, 16, 1), large4 = entryDib(4, 32, 32, 2);
         const Dib large8 = entryDib(8, 32, 32, 3), large32 = entryDib(32, 48, 48, 4);
-        const auto file = fixtures::iconFile({
+        const auto file = still_fixtures::iconFile({
             bitmapEntry(small4, 16, borderMask(16, 16)),
             bitmapEntry(large4, 16, borderMask(32, 32)),
             bitmapEntry(large8, 0, borderMask(32, 32)),
@@ -160,7 +160,7 @@ void TestIconDecoder::decodes_data()
     }
     {
         const Dib first = entryDib(8, 32, 32, 1), second = entryDib(4, 32, 32, 2);
-        const auto file = fixtures::iconFile({
+        const auto file = still_fixtures::iconFile({
             bitmapEntry(first, 255, borderMask(32, 32)),
             bitmapEntry(second, 16, borderMask(32, 32)),
         });
@@ -169,7 +169,7 @@ void TestIconDecoder::decodes_data()
     }
     {
         const Dib mono = entryDib(1, 32, 32, 1), last = entryDib(24, 16, 16, 2);
-        const auto file = fixtures::iconFile({
+        const auto file = still_fixtures::iconFile({
             bitmapEntry(mono, 2, borderMask(32, 32)),
             bitmapEntry(last, 0, borderMask(16, 16)),
         });
@@ -184,7 +184,7 @@ void TestIconDecoder::decodes_data()
         entry.width = 32;
         entry.height = 32;
         const Dib last = entryDib(8, 16, 16, 6);
-        const auto file = fixtures::iconFile({entry, bitmapEntry(last, 0, borderMask(16, 16))});
+        const auto file = still_fixtures::iconFile({entry, bitmapEntry(last, 0, borderMask(16, 16))});
         QTest::newRow("size from the entry's own header") << toByteArray(file) << 20 << 10 << expected(dib, borderMask(20, 10));
     }
     {
@@ -194,7 +194,7 @@ void TestIconDecoder::decodes_data()
         IconEntry b = bitmapEntry(second, 0, borderMask(16, 16));
         a.offsetField = 6 + 32 + std::uint32_t(b.image.size());
         b.offsetField = 6 + 32;
-        fixtures::Bytes file = fixtures::iconFile({a, b});
+        still_fixtures::Bytes file = still_fixtures::iconFile({a, b});
         // iconFile wrote a's image first; put b's first to match the offsets.
         file.resize(6 + 32);
         file.insert(file.end(), b.image.begin(), b.image.end());
@@ -220,7 +220,7 @@ void TestIconDecoder::decodes_data()
         Dib dib = entryDib(32, 8, 6, 2);
         for (std::uint32_t &pixel : dib.pixels)
             pixel &= 0xffffffu;
-        const auto file = fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 6))});
+        const auto file = still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 6))});
         QTest::newRow("32 bits, alpha all 0: the mask decides") << toByteArray(file) << 8 << 6 << expected(dib, borderMask(8, 6));
     }
     {
@@ -230,27 +230,27 @@ void TestIconDecoder::decodes_data()
         entry.width = 8;
         entry.height = 6;
         entry.bitCount = 32;
-        entry.image = fixtures::iconBitmapImage(dib, std::nullopt);
-        QTest::newRow("32 bits with alpha, no mask") << toByteArray(fixtures::iconFile({entry})) << 8 << 6
+        entry.image = still_fixtures::iconBitmapImage(dib, std::nullopt);
+        QTest::newRow("32 bits with alpha, no mask") << toByteArray(still_fixtures::iconFile({entry})) << 8 << 6
                                                      << expected(dib, borderMask(8, 6));
     }
     {
         // 32 bits with alpha and a mask that disagrees: the alpha wins.
         const Dib dib = entryDib(32, 8, 6, 3);
         std::vector<bool> allMasked(48, true);
-        const auto file = fixtures::iconFile({bitmapEntry(dib, 0, allMasked)});
+        const auto file = still_fixtures::iconFile({bitmapEntry(dib, 0, allMasked)});
         QTest::newRow("32 bits with alpha, mask ignored") << toByteArray(file) << 8 << 6 << expected(dib, allMasked);
     }
     {
         const Dib dib = entryDib(8, 16, 16, 1);
         const std::vector<bool> none(256, false);
-        const auto file = fixtures::iconFile({bitmapEntry(dib, 0, none)});
+        const auto file = still_fixtures::iconFile({bitmapEntry(dib, 0, none)});
         QTest::newRow("empty mask: opaque") << toByteArray(file) << 16 << 16 << expected(dib, none);
     }
     {
         Dib dib = entryDib(4, 16, 16, 1);
         dib.headerSize = 108;
-        const auto file = fixtures::iconFile({bitmapEntry(dib, 16, borderMask(16, 16))});
+        const auto file = still_fixtures::iconFile({bitmapEntry(dib, 16, borderMask(16, 16))});
         QTest::newRow("108-byte header: the table follows it") << toByteArray(file) << 16 << 16
                                                                << expected(dib, borderMask(16, 16));
     }
@@ -260,14 +260,14 @@ void TestIconDecoder::decodes_data()
         dib.palette.resize(5);
         for (std::uint32_t &index : dib.pixels)
             index %= 5;
-        const auto file = fixtures::iconFile({bitmapEntry(dib, 16, borderMask(16, 16))});
+        const auto file = still_fixtures::iconFile({bitmapEntry(dib, 16, borderMask(16, 16))});
         QTest::newRow("4 bits, 5 used colours") << toByteArray(file) << 16 << 16 << expected(dib, borderMask(16, 16));
     }
     {
         // An odd stored height: half of it, rounded down.
         Dib dib = entryDib(24, 4, 3, 1);
         dib.heightField = 7;
-        const auto file = fixtures::iconFile({bitmapEntry(dib, 0, borderMask(4, 3))});
+        const auto file = still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(4, 3))});
         QTest::newRow("odd stored height") << toByteArray(file) << 4 << 3 << expected(dib, borderMask(4, 3));
     }
 }
@@ -289,9 +289,9 @@ void TestIconDecoder::rejects_data()
 {
     QTest::addColumn<QByteArray>("bytes");
 
-    const fixtures::Bytes good = oneEntryIcon(8, 16, 16);
+    const still_fixtures::Bytes good = oneEntryIcon(8, 16, 16);
     {
-        fixtures::Bytes bytes = good;
+        still_fixtures::Bytes bytes = good;
         bytes[4] = bytes[5] = 0;
         addRejects("count 0", bytes);
         bytes = good;
@@ -304,96 +304,96 @@ void TestIconDecoder::rejects_data()
     {
         const Dib dib = entryDib(8, 16, 16, 1);
         addRejects("count past the end of the directory",
-                   fixtures::iconFile({bitmapEntry(dib, 0, borderMask(16, 16))}, 1, 2));
-        addRejects("count 65535", fixtures::iconFile({bitmapEntry(dib, 0, borderMask(16, 16))}, 1, 65535));
-        addRejects("directory only", fixtures::Bytes(good.begin(), good.begin() + 22));
-        addRejects("directory cut short", fixtures::Bytes(good.begin(), good.begin() + 21));
+                   still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(16, 16))}, 1, 2));
+        addRejects("count 65535", still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(16, 16))}, 1, 65535));
+        addRejects("directory only", still_fixtures::Bytes(good.begin(), good.begin() + 22));
+        addRejects("directory cut short", still_fixtures::Bytes(good.begin(), good.begin() + 21));
 
         IconEntry entry = bitmapEntry(dib, 0, borderMask(16, 16));
         entry.offsetField = std::uint32_t(6 + 16 + entry.image.size());
-        addRejects("offset at the end", fixtures::iconFile({entry}));
+        addRejects("offset at the end", still_fixtures::iconFile({entry}));
         entry.offsetField = 0xffffffffu;
-        addRejects("offset 0xffffffff", fixtures::iconFile({entry}));
+        addRejects("offset 0xffffffff", still_fixtures::iconFile({entry}));
         entry = bitmapEntry(dib, 0, borderMask(16, 16));
         entry.sizeField = std::uint32_t(entry.image.size() + 1);
-        addRejects("size one past the end", fixtures::iconFile({entry}));
+        addRejects("size one past the end", still_fixtures::iconFile({entry}));
         entry.sizeField = 0xffffffffu;
-        addRejects("size 0xffffffff", fixtures::iconFile({entry}));
+        addRejects("size 0xffffffff", still_fixtures::iconFile({entry}));
         entry.offsetField = 0xfffffff0u;
         entry.sizeField = 0x20;
-        addRejects("offset + size wraps around 32 bits", fixtures::iconFile({entry}));
+        addRejects("offset + size wraps around 32 bits", still_fixtures::iconFile({entry}));
         entry = bitmapEntry(dib, 0, borderMask(16, 16));
         entry.sizeField = 0;
-        addRejects("size 0", fixtures::iconFile({entry}));
+        addRejects("size 0", still_fixtures::iconFile({entry}));
     }
     for (int bits : {2, 16, 64}) {
         Dib dib = entryDib(24, 8, 8, 1);
         dib.bits = bits;
-        addRejects(qPrintable(QStringLiteral("%1 bits").arg(bits)), fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
+        addRejects(qPrintable(QStringLiteral("%1 bits").arg(bits)), still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
     }
     for (std::uint32_t compression : {1u, 2u, 3u}) {
         Dib dib = entryDib(compression == 2 ? 4 : 8, 8, 8, 1);
         dib.compression = compression;
         addRejects(qPrintable(QStringLiteral("compression %1").arg(compression)),
-                   fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
+                   still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
     }
     {
         Dib dib = entryDib(8, 8, 8, 1);
         dib.planes = 2;
-        addRejects("2 planes", fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
+        addRejects("2 planes", still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
         dib = entryDib(8, 8, 8, 1);
         dib.heightField = -16;
-        addRejects("negative height", fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
+        addRejects("negative height", still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
         dib.heightField = 1;
-        addRejects("height 1, half is 0", fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
+        addRejects("height 1, half is 0", still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
         dib = entryDib(8, 8, 8, 1);
         dib.widthField = -8;
-        addRejects("negative width", fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
+        addRejects("negative width", still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
         dib.widthField = 100000;
-        addRejects("width 100000", fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
+        addRejects("width 100000", still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
         dib = entryDib(8, 8, 8, 1);
         dib.headerSize = 12;
-        addRejects("12-byte header", fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
+        addRejects("12-byte header", still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
         dib = entryDib(8, 8, 8, 1);
         IconEntry entry = bitmapEntry(dib, 0, borderMask(8, 8));
         entry.image[0] = 0xf0;
         entry.image[1] = entry.image[2] = entry.image[3] = 0xff;
-        addRejects("header size past the entry", fixtures::iconFile({entry}));
+        addRejects("header size past the entry", still_fixtures::iconFile({entry}));
         dib = entryDib(8, 8, 8, 1);
         dib.colorsUsed = 0x40000000u;
-        addRejects("colour table past the entry", fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
+        addRejects("colour table past the entry", still_fixtures::iconFile({bitmapEntry(dib, 0, borderMask(8, 8))}));
     }
     {
         Dib dib = entryDib(4, 8, 8, 1);
         dib.colorsUsed = 3;
         dib.palette.resize(3);
-        addRejects("index past the colour table", fixtures::iconFile({bitmapEntry(dib, 16, borderMask(8, 8))}));
+        addRejects("index past the colour table", still_fixtures::iconFile({bitmapEntry(dib, 16, borderMask(8, 8))}));
     }
     {
         // Every entry kind needs its full mask but 32 bits with alpha.
         const Dib dib = entryDib(8, 16, 16, 1);
         IconEntry entry = bitmapEntry(dib, 0, borderMask(16, 16));
         entry.image.resize(entry.image.size() - 1);
-        addRejects("8 bits, mask one byte short", fixtures::iconFile({entry}));
-        entry.image = fixtures::iconBitmapImage(dib, std::nullopt);
-        addRejects("8 bits, no mask", fixtures::iconFile({entry}));
+        addRejects("8 bits, mask one byte short", still_fixtures::iconFile({entry}));
+        entry.image = still_fixtures::iconBitmapImage(dib, std::nullopt);
+        addRejects("8 bits, no mask", still_fixtures::iconFile({entry}));
 
         Dib noAlpha = entryDib(32, 8, 6, 2);
         for (std::uint32_t &pixel : noAlpha.pixels)
             pixel &= 0xffffffu;
-        entry.image = fixtures::iconBitmapImage(noAlpha, std::nullopt);
-        addRejects("32 bits, alpha all 0, no mask", fixtures::iconFile({entry}));
-        entry.image = fixtures::iconBitmapImage(entryDib(32, 8, 6, 2), std::nullopt);
+        entry.image = still_fixtures::iconBitmapImage(noAlpha, std::nullopt);
+        addRejects("32 bits, alpha all 0, no mask", still_fixtures::iconFile({entry}));
+        entry.image = still_fixtures::iconBitmapImage(entryDib(32, 8, 6, 2), std::nullopt);
         entry.image.pop_back();
-        addRejects("32 bits, colour rows one byte short", fixtures::iconFile({entry}));
+        addRejects("32 bits, colour rows one byte short", still_fixtures::iconFile({entry}));
     }
     {
         IconEntry entry;
-        entry.image = fixtures::pngFile(4, 4, pngPixels(4, 4));
+        entry.image = still_fixtures::pngFile(4, 4, pngPixels(4, 4));
         entry.image.resize(entry.image.size() / 2);
-        addRejects("PNG entry cut in half", fixtures::iconFile({entry}));
+        addRejects("PNG entry cut in half", still_fixtures::iconFile({entry}));
         entry.image = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-        addRejects("PNG signature only", fixtures::iconFile({entry}));
+        addRejects("PNG signature only", still_fixtures::iconFile({entry}));
     }
     addRejects("empty", {});
     addRejects("header only", {0, 0, 1, 0, 1, 0});
@@ -437,10 +437,10 @@ void TestIconDecoder::pngEntry()
     png.width = 5;
     png.height = 4;
     png.bitCount = 32;
-    png.image = fixtures::pngFile(5, 4, pixels);
+    png.image = still_fixtures::pngFile(5, 4, pixels);
     QVERIFY(!png.image.empty());
     const Dib small = entryDib(8, 16, 16, 1);
-    const QByteArray bytes = toByteArray(fixtures::iconFile({bitmapEntry(small, 0, borderMask(16, 16)), png}));
+    const QByteArray bytes = toByteArray(still_fixtures::iconFile({bitmapEntry(small, 0, borderMask(16, 16)), png}));
 
     const auto image = pictures::decodeIcon(span(bytes));
     QVERIFY2(image, "the PNG entry goes through decodePng");

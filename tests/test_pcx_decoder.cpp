@@ -7,7 +7,7 @@
 #include <QtTest>
 
 using namespace decoder_test;
-using fixtures::Pcx;
+using still_fixtures::Pcx;
 
 namespace {
 
@@ -29,11 +29,11 @@ std::vector<std::uint32_t> palette256()
 // Scan lines of bytesPerLine bytes; the pixels past the width are padding
 // that must not show, so it gets a value of its own. Values from 0xbd to 0xc3
 // and runs of every length up to 70 appear.
-std::vector<fixtures::Bytes> lines8(int width, int height, int bytesPerLine)
+std::vector<still_fixtures::Bytes> lines8(int width, int height, int bytesPerLine)
 {
-    std::vector<fixtures::Bytes> lines;
+    std::vector<still_fixtures::Bytes> lines;
     for (int y = 0; y < height; ++y) {
-        fixtures::Bytes line;
+        still_fixtures::Bytes line;
         for (int x = 0; x < bytesPerLine; ++x) {
             if (x >= width)
                 line.push_back(0xee);
@@ -71,7 +71,7 @@ Pcx pcx2(int width, int height, int bytesPerLine)
     pcx.yMax = std::uint16_t(height - 1);
     pcx.bytesPerLine = std::uint16_t(bytesPerLine);
     for (int y = 0; y < height; ++y) {
-        fixtures::Bytes line;
+        still_fixtures::Bytes line;
         for (int i = 0; i < bytesPerLine; ++i)
             line.push_back(std::uint8_t(0x5a ^ (y * 0x31) ^ (i * 0x17)));
         pcx.lines.push_back(line);
@@ -97,11 +97,11 @@ QList<quint32> expected(const Pcx &pcx)
 
 void addDecodes(const char *name, const Pcx &pcx)
 {
-    QTest::newRow(name) << toByteArray(fixtures::pcxFile(pcx)) << pcx.xMax - pcx.xMin + 1 << pcx.yMax - pcx.yMin + 1
+    QTest::newRow(name) << toByteArray(still_fixtures::pcxFile(pcx)) << pcx.xMax - pcx.xMin + 1 << pcx.yMax - pcx.yMin + 1
                         << expected(pcx);
 }
 
-void addRejects(const char *name, const fixtures::Bytes &bytes)
+void addRejects(const char *name, const still_fixtures::Bytes &bytes)
 {
     QTest::newRow(name) << toByteArray(bytes);
 }
@@ -140,7 +140,7 @@ void TestPcxDecoder::decodes_data()
     {
         Pcx pcx = pcx256(9, 4, 10);
         pcx.runsAcrossLines = true;
-        for (fixtures::Bytes &line : pcx.lines)
+        for (still_fixtures::Bytes &line : pcx.lines)
             std::fill(line.begin(), line.end(), 0x21);
         addDecodes("256 colours, a run across scan lines", pcx);
     }
@@ -156,14 +156,14 @@ void TestPcxDecoder::decodes_data()
     {
         Pcx pcx = pcx2(64, 5, 8);
         pcx.runsAcrossLines = true;
-        for (fixtures::Bytes &line : pcx.lines)
+        for (still_fixtures::Bytes &line : pcx.lines)
             std::fill(line.begin(), line.end(), 0xf0);
         addDecodes("2 colours, a run across scan lines", pcx);
     }
     {
         // Bytes after the image data of a two-colour picture are not read.
         Pcx pcx = pcx2(8, 2, 2);
-        fixtures::Bytes bytes = fixtures::pcxFile(pcx);
+        still_fixtures::Bytes bytes = still_fixtures::pcxFile(pcx);
         bytes.insert(bytes.end(), 50, 0x0c);
         QTest::newRow("2 colours, bytes after the data") << toByteArray(bytes) << 8 << 2 << expected(pcx);
     }
@@ -190,78 +190,78 @@ void TestPcxDecoder::rejects_data()
         // A 24-bit PCX: three planes of 8 bits, red, green and blue lines.
         Pcx pcx = pcx256(5, 3, 6);
         pcx.planes = 3;
-        std::vector<fixtures::Bytes> lines;
-        for (const fixtures::Bytes &line : pcx.lines) {
-            fixtures::Bytes three = line;
+        std::vector<still_fixtures::Bytes> lines;
+        for (const still_fixtures::Bytes &line : pcx.lines) {
+            still_fixtures::Bytes three = line;
             three.insert(three.end(), line.begin(), line.end());
             three.insert(three.end(), line.begin(), line.end());
             lines.push_back(three);
         }
         pcx.lines = lines;
         pcx.palette.clear();
-        addRejects("three planes of 8 bits", fixtures::pcxFile(pcx));
+        addRejects("three planes of 8 bits", still_fixtures::pcxFile(pcx));
         pcx.palette = palette256();
-        addRejects("three planes of 8 bits with a palette", fixtures::pcxFile(pcx));
+        addRejects("three planes of 8 bits with a palette", still_fixtures::pcxFile(pcx));
     }
     {
         Pcx pcx = pcx2(16, 3, 2);
         pcx.planes = 4;
-        addRejects("four planes of 1 bit", fixtures::pcxFile(pcx));
+        addRejects("four planes of 1 bit", still_fixtures::pcxFile(pcx));
         pcx.planes = 0;
-        addRejects("no plane", fixtures::pcxFile(pcx));
+        addRejects("no plane", still_fixtures::pcxFile(pcx));
     }
     for (std::uint8_t bits : {2, 4, 24}) {
         Pcx pcx = pcx2(16, 3, 4);
         pcx.bitsPerPixel = bits;
-        addRejects(qPrintable(QStringLiteral("%1 bits per pixel").arg(bits)), fixtures::pcxFile(pcx));
+        addRejects(qPrintable(QStringLiteral("%1 bits per pixel").arg(bits)), still_fixtures::pcxFile(pcx));
     }
     {
         Pcx pcx = pcx256(5, 3, 6);
         pcx.marker = 0x0b;
-        addRejects("256 colours, no 0C marker", fixtures::pcxFile(pcx));
-        fixtures::Bytes bytes = fixtures::pcxFile(pcx256(5, 3, 6));
+        addRejects("256 colours, no 0C marker", still_fixtures::pcxFile(pcx));
+        still_fixtures::Bytes bytes = still_fixtures::pcxFile(pcx256(5, 3, 6));
         bytes.pop_back();
         addRejects("256 colours, palette one byte short", bytes);
         pcx = pcx256(5, 3, 6);
         pcx.palette.clear();
-        addRejects("256 colours, no palette", fixtures::pcxFile(pcx));
+        addRejects("256 colours, no palette", still_fixtures::pcxFile(pcx));
         pcx = pcx256(5, 3, 6);
         pcx.lines.pop_back();
-        addRejects("256 colours, last line missing", fixtures::pcxFile(pcx));
+        addRejects("256 colours, last line missing", still_fixtures::pcxFile(pcx));
         pcx = pcx256(5, 3, 6);
         pcx.bytesPerLine = 4;
-        for (fixtures::Bytes &line : pcx.lines)
+        for (still_fixtures::Bytes &line : pcx.lines)
             line.resize(4);
-        addRejects("bytes per line shorter than the width", fixtures::pcxFile(pcx));
+        addRejects("bytes per line shorter than the width", still_fixtures::pcxFile(pcx));
         pcx = pcx256(5, 3, 6);
         pcx.xMin = 5;
         pcx.xMax = 4;
-        addRejects("xMax before xMin", fixtures::pcxFile(pcx));
+        addRejects("xMax before xMin", still_fixtures::pcxFile(pcx));
         pcx = pcx256(5, 3, 6);
         pcx.yMin = 3;
         pcx.yMax = 0;
-        addRejects("yMax before yMin", fixtures::pcxFile(pcx));
+        addRejects("yMax before yMin", still_fixtures::pcxFile(pcx));
         pcx = pcx256(5, 3, 6);
         pcx.xMax = 65535;
         pcx.bytesPerLine = 65535;
-        addRejects("65536 wide, past the side cap", fixtures::pcxFile(pcx));
+        addRejects("65536 wide, past the side cap", still_fixtures::pcxFile(pcx));
         pcx = pcx256(5, 3, 6);
         pcx.xMax = 8191;
         pcx.yMax = 8191;
         pcx.bytesPerLine = 8192;
-        addRejects("8192 x 8192, within the caps, from a few bytes", fixtures::pcxFile(pcx));
+        addRejects("8192 x 8192, within the caps, from a few bytes", still_fixtures::pcxFile(pcx));
     }
     {
         Pcx pcx = pcx2(16, 3, 2);
         pcx.lines.back().pop_back();
-        addRejects("2 colours, last line one byte short", fixtures::pcxFile(pcx));
-        fixtures::Bytes bytes = fixtures::pcxFile(pcx2(16, 3, 2));
+        addRejects("2 colours, last line one byte short", still_fixtures::pcxFile(pcx));
+        still_fixtures::Bytes bytes = still_fixtures::pcxFile(pcx2(16, 3, 2));
         bytes[2] = 0;
         addRejects("encoding 0", bytes);
-        bytes = fixtures::pcxFile(pcx2(16, 3, 2));
+        bytes = still_fixtures::pcxFile(pcx2(16, 3, 2));
         bytes[0] = 0x0b;
         addRejects("manufacturer 0B", bytes);
-        bytes = fixtures::pcxFile(pcx2(16, 3, 2));
+        bytes = still_fixtures::pcxFile(pcx2(16, 3, 2));
         bytes.resize(128);
         addRejects("header only", bytes);
     }
@@ -278,7 +278,7 @@ void TestPcxDecoder::rejects()
 void TestPcxDecoder::decodePictureRecognisesBoth()
 {
     const Pcx colours = pcx256(5, 3, 6);
-    const QByteArray bytes256 = toByteArray(fixtures::pcxFile(colours));
+    const QByteArray bytes256 = toByteArray(still_fixtures::pcxFile(colours));
     auto picture = pictures::decodePicture(span(bytes256));
     QVERIFY(picture);
     QCOMPARE(picture->format, pictures::PictureFormat::Pcx256);
@@ -286,7 +286,7 @@ void TestPcxDecoder::decodePictureRecognisesBoth()
     QVERIFY(differences(picture->image, 5, 3, expected(colours)).isEmpty());
 
     const Pcx mono = pcx2(11, 3, 2);
-    const QByteArray bytes2 = toByteArray(fixtures::pcxFile(mono));
+    const QByteArray bytes2 = toByteArray(still_fixtures::pcxFile(mono));
     picture = pictures::decodePicture(span(bytes2));
     QVERIFY(picture);
     QCOMPARE(picture->format, pictures::PictureFormat::Pcx2);
