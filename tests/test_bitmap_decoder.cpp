@@ -235,6 +235,14 @@ void TestBitmapDecoder::decodes_data()
         addDecodes("24 bits with a table, skipped", dib);
     }
     {
+        Dib dib = trueColour(24, 5, 3);
+        dib.colorsUsed = 0xffffffffu;
+        addDecodes("24 bits, used colours 0xffffffff: no table to check", dib);
+        dib = trueColour(32, 5, 3);
+        dib.colorsUsed = 300;
+        addDecodes("32 bits, 300 used colours and no table", dib);
+    }
+    {
         Dib dib = paletted(8, 3, 2, 4);
         still_fixtures::Bytes bytes = still_fixtures::bitmapFile(dib);
         bytes.insert(bytes.end(), 100, 0xee);

@@ -229,7 +229,7 @@ void TestHostilePictures::nothing_data()
     add("bitmap 16384 x 4096 (at the caps), no data", Kind::Bitmap, bitmapHeader(16384, 4096, 32));
     add("bitmap 8192 x 8192 at 1 bit, no data", Kind::Bitmap, bitmapHeader(8192, 8192, 1, 2, 62));
     add("bitmap used colours 0xffffffff", Kind::Bitmap, bitmapHeader(4, 4, 8, 0xffffffffu, 1078, 2000));
-    add("bitmap used colours 0x40000000 at 24 bits", Kind::Bitmap, bitmapHeader(4, 4, 24, 0x40000000u));
+    add("bitmap used colours 0x40000000 at 4 bits", Kind::Bitmap, bitmapHeader(4, 4, 4, 0x40000000u, 1078, 2000));
     add("bitmap data offset 0xffffffff", Kind::Bitmap, bitmapHeader(4, 4, 24, 0, 0xffffffffu));
     add("bitmap data offset one past the end", Kind::Bitmap, bitmapHeader(1, 1, 24, 0, 54 + 64 + 1));
     {

@@ -21,7 +21,8 @@
 //   read them either, so a wrong value there does not hide a good picture.
 // - One plane only: a planes field other than 1 is no bitmap we know.
 // - A colour table longer than the bit depth can index (more than 2^bits used
-//   colours) is skipped over in full; its extra entries are never used.
+//   colours) must still lie before the pixels; its extra entries are never
+//   used. With 24 and 32 bits the used-colours count plays no part.
 
 namespace pictures {
 
@@ -57,8 +58,12 @@ std::optional<Image> decodeBitmap(Bytes bytes)
     if (!fitsSizeCaps(width, height))
         return std::nullopt;
 
+    // Only 1, 4 and 8 bits have a colour table that must lie before the
+    // pixels (Part 2.5). A table stored with 24 or 32 bits is never read: the
+    // data offset skips it, whatever its stated length.
     const std::int64_t tableStart = kFileHeaderSize + dib::kInfoHeaderSize;
-    const auto tableBytes = checkedMul(dib::colorTableEntries(*header), 4);
+    const std::int64_t tableEntries = header->bitCount <= 8 ? dib::colorTableEntries(*header) : 0;
+    const auto tableBytes = checkedMul(tableEntries, 4);
     const auto tableEnd = tableBytes ? checkedAdd(tableStart, *tableBytes) : std::nullopt;
     if (!tableEnd || std::int64_t(*dataOffset) < *tableEnd)
         return std::nullopt;
@@ -75,7 +80,7 @@ std::optional<Image> decodeBitmap(Bytes bytes)
         const auto table = reader.at(std::uint64_t(tableStart), std::uint64_t(*tableBytes));
         if (!table)
             return std::nullopt;
-        palette = dib::readPalette(*table, dib::colorTableEntries(*header), header->bitCount);
+        palette = dib::readPalette(*table, tableEntries, header->bitCount);
     }
 
     auto image = allocateImage(width, height);
