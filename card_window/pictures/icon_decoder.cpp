@@ -137,7 +137,11 @@ std::optional<Image> decodeBitmapEntry(Bytes entry)
     if (!maskStart || !maskBytes)
         return std::nullopt;
     const auto colours = reader.at(std::uint64_t(*colourStart), std::uint64_t(*colourBytes));
-    if (!colours)
+    const auto mask = reader.at(std::uint64_t(*maskStart), std::uint64_t(*maskBytes));
+    const bool hasAlphaByte = header->bitCount == 32;
+    // Only a 32-bit entry may do without its mask, and only when its alpha
+    // turns out to be used; everything else is known before allocating.
+    if (!colours || (!mask && !hasAlphaByte))
         return std::nullopt;
 
     dib::Palette palette;
@@ -151,7 +155,6 @@ std::optional<Image> decodeBitmapEntry(Bytes entry)
     auto image = allocateImage(width, height);
     if (!image)
         return std::nullopt;
-    const bool hasAlphaByte = header->bitCount == 32;
     if (!dib::decodeRows(*colours, header->bitCount, palette, true,
                          hasAlphaByte ? dib::Alpha::FourthByte : dib::Alpha::Opaque, *image))
         return std::nullopt;
@@ -160,7 +163,6 @@ std::optional<Image> decodeBitmapEntry(Bytes entry)
                                     [](std::uint32_t pixel) { return (pixel >> 24) != 0; }))
         return image;
 
-    const auto mask = reader.at(std::uint64_t(*maskStart), std::uint64_t(*maskBytes));
     if (!mask)
         return std::nullopt;
     if (hasAlphaByte)
