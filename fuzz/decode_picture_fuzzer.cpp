@@ -1,3 +1,4 @@
+#include "decoder_fuzzer.h"
 #include "picture.h"
 
 #include <cstddef>
@@ -6,6 +7,7 @@
 // The whole set-picture path: recognition and every decoder.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    (void)pictures::decodePicture({data, size});
+    if (const auto picture = pictures::decodePicture({data, size}); picture && !picture->animation)
+        fuzzing::checkImage(picture->image);
     return 0;
 }

@@ -69,6 +69,25 @@ public:
         return std::int32_t(*value);
     }
 
+    // The count bytes at offset, counted from the start of the span, without
+    // moving; nothing when any of them lies past the end. Offsets and counts
+    // come straight from file headers, so offset + count is never formed
+    // where it could wrap around.
+    std::optional<Bytes> at(std::uint64_t offset, std::uint64_t count) const
+    {
+        if (offset > m_bytes.size() || count > m_bytes.size() - offset)
+            return std::nullopt;
+        return m_bytes.subspan(std::size_t(offset), std::size_t(count));
+    }
+
+    // Everything from offset to the end, or nothing when offset lies past it.
+    std::optional<Bytes> from(std::uint64_t offset) const
+    {
+        if (offset > m_bytes.size())
+            return std::nullopt;
+        return m_bytes.subspan(std::size_t(offset));
+    }
+
     // The next count bytes, consumed.
     std::optional<Bytes> take(std::size_t count)
     {

@@ -1,0 +1,3 @@
+#include "decoder_fuzzer.h"
+
+PICTURE_DECODER_FUZZER(decodeIcon)
