@@ -111,9 +111,9 @@ int main(int argc, char **argv)
         bitmaps.push_back({"bitmap-16bit.bmp", still_fixtures::bitmapFile(d)});
     }
 
-    icons.push_back({"icon-spec-last.ico", still_fixtures::iconFile({entry(dib(8, 16, 16, 1), 0), entry(dib(8, 32, 32, 2), 0),
+    icons.push_back({"icon-last-entry.ico", still_fixtures::iconFile({entry(dib(8, 16, 16, 1), 0), entry(dib(8, 32, 32, 2), 0),
                                                                entry(dib(32, 16, 16, 3), 0), entry(dib(32, 32, 32, 4), 0)})});
-    icons.push_back({"icon-spec-16colours.ico", still_fixtures::iconFile({entry(dib(4, 16, 16, 1), 16), entry(dib(4, 32, 32, 2), 16),
+    icons.push_back({"icon-16-colours.ico", still_fixtures::iconFile({entry(dib(4, 16, 16, 1), 16), entry(dib(4, 32, 32, 2), 16),
                                                                     entry(dib(24, 16, 16, 3), 0)})});
     for (int bits : {1, 4, 8, 24})
         icons.push_back({"icon-" + std::to_string(bits) + "bit.ico", still_fixtures::iconFile({entry(dib(bits, 11, 6, 9), 0)})});

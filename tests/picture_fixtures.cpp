@@ -39,47 +39,47 @@ void appendBigEndian(QByteArray &bytes, std::uint32_t value)
 
 } // namespace
 
-QByteArray encodePng(const PngSpec &spec)
+QByteArray encodePng(const PngFixture &fixture)
 {
     QByteArray bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     // The fixtures are valid by construction; a libpng error aborts the test.
     png_set_write_fn(png, &bytes, appendToArray, nullptr);
-    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, png_uint_32(fixture.width), png_uint_32(fixture.height), fixture.bitDepth, fixture.colorType,
+                 fixture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (std::size_t i = 0; i + 2 < spec.palette.size(); i += 3)
-        palette.push_back({spec.palette[i], spec.palette[i + 1], spec.palette[i + 2]});
+    for (std::size_t i = 0; i + 2 < fixture.palette.size(); i += 3)
+        palette.push_back({fixture.palette[i], fixture.palette[i + 1], fixture.palette[i + 2]});
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), int(palette.size()));
-    if (!spec.paletteAlpha.empty())
-        png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()), nullptr);
+    if (!fixture.paletteAlpha.empty())
+        png_set_tRNS(png, info, fixture.paletteAlpha.data(), int(fixture.paletteAlpha.size()), nullptr);
     // Marked sRGB: without it libpng's simplified reader takes 16-bit samples
     // as linear light.
     png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
     png_write_info(png, info);
-    if (spec.bitDepth < 8)
+    if (fixture.bitDepth < 8)
         png_set_packing(png);
-    if (spec.interlaced)
+    if (fixture.interlaced)
         png_set_interlace_handling(png);
 
     // One sample per byte below 8 bits (packed by libpng), big-endian pairs at 16.
-    const int channels = channelsOf(spec.colorType);
-    const int bytesPerSample = spec.bitDepth == 16 ? 2 : 1;
-    const std::size_t rowBytes = std::size_t(spec.width * channels * bytesPerSample);
-    std::vector<png_byte> pixels(rowBytes * std::size_t(spec.height));
-    for (std::size_t i = 0; i < spec.samples.size() && i * bytesPerSample < pixels.size(); ++i) {
+    const int channels = channelsOf(fixture.colorType);
+    const int bytesPerSample = fixture.bitDepth == 16 ? 2 : 1;
+    const std::size_t rowBytes = std::size_t(fixture.width * channels * bytesPerSample);
+    std::vector<png_byte> pixels(rowBytes * std::size_t(fixture.height));
+    for (std::size_t i = 0; i < fixture.samples.size() && i * bytesPerSample < pixels.size(); ++i) {
         if (bytesPerSample == 2) {
-            pixels[2 * i] = png_byte(spec.samples[i] >> 8);
-            pixels[2 * i + 1] = png_byte(spec.samples[i]);
+            pixels[2 * i] = png_byte(fixture.samples[i] >> 8);
+            pixels[2 * i + 1] = png_byte(fixture.samples[i]);
         } else {
-            pixels[i] = png_byte(spec.samples[i]);
+            pixels[i] = png_byte(fixture.samples[i]);
         }
     }
     std::vector<png_bytep> rows;
-    for (int y = 0; y < spec.height; ++y)
+    for (int y = 0; y < fixture.height; ++y)
         rows.push_back(pixels.data() + std::size_t(y) * rowBytes);
     png_write_image(png, rows.data());
     png_write_end(png, info);
@@ -89,16 +89,16 @@ QByteArray encodePng(const PngSpec &spec)
 
 QByteArray encodeRgbaPng(int width, int height, const std::function<std::uint32_t(int x, int y)> &color)
 {
-    PngSpec spec{width, height, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}};
-    spec.samples.reserve(std::size_t(width * height * 4));
+    PngFixture fixture{width, height, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}};
+    fixture.samples.reserve(std::size_t(width * height * 4));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const std::uint32_t pixel = color(x, y);
             for (const int shift : {16, 8, 0, 24})
-                spec.samples.push_back(std::uint16_t((pixel >> shift) & 0xff));
+                fixture.samples.push_back(std::uint16_t((pixel >> shift) & 0xff));
         }
     }
-    return encodePng(spec);
+    return encodePng(fixture);
 }
 
 QByteArray pngHeaderOnly(std::uint32_t width, std::uint32_t height)

@@ -11,7 +11,7 @@
 
 namespace fixtures {
 
-struct PngSpec {
+struct PngFixture {
     int width = 5;
     int height = 3;
     int colorType = 2; // PNG_COLOR_TYPE_*
@@ -24,7 +24,7 @@ struct PngSpec {
     std::vector<std::uint8_t> paletteAlpha;
 };
 
-QByteArray encodePng(const PngSpec &spec);
+QByteArray encodePng(const PngFixture &fixture);
 
 // An 8-bit RGBA PNG with the pixels of color(x, y), given as 0xAARRGGBB.
 QByteArray encodeRgbaPng(int width, int height, const std::function<std::uint32_t(int x, int y)> &color);

@@ -1,4 +1,4 @@
-// The bitmap decoder (Part 2.5): every supported bit depth against pixels
+// The bitmap decoder: every supported bit depth against pixels
 // spelled out here, the kinds it refuses, and the BMP Suite in
 // ../shared/corpus/bmpsuite with Qt's own reader as the reference.
 
@@ -76,7 +76,7 @@ Dib trueColour(int bits, int width, int height)
     return dib;
 }
 
-// What Part 2.5 says the picture shows: table colours or the stored colour,
+// What the picture shows: table colours or the stored colour,
 // opaque, top row first whatever the storage order.
 QList<quint32> expected(const Dib &dib)
 {
@@ -137,7 +137,7 @@ const QMap<QString, QString> kReferenceInstead = {
 // but for one header field, and the rule that lets it through. Every other
 // b/ file gives no picture.
 const QMap<QString, QString> kBadButDecoded = {
-    {"b/badwidth.bmp", "Part 2.5: width and height are taken as absolute values (width -127)"},
+    {"b/badwidth.bmp", "width and height are taken as absolute values (width -127)"},
     {"b/badfilesize.bmp", "the file-size field is not read (Windows does not read it either)"},
     {"b/badbitssize.bmp", "the image-size field is not read: rows are sized from width, height and depth"},
     {"b/baddens1.bmp", "the pixels-per-metre fields are not read"},
@@ -275,7 +275,7 @@ void TestBitmapDecoder::rejects_data()
 {
     QTest::addColumn<QByteArray>("bytes");
 
-    // The kinds Part 2.5 does not show.
+    // The kinds that are not shown.
     {
         Dib dib = paletted(8, 4, 2, 4);
         dib.compression = 1;

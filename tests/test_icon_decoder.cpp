@@ -1,5 +1,5 @@
-// The icon and cursor decoder (Part 2.5): the entry choice rule with the
-// spec's two cases, every bit depth with its AND mask, 32-bit alpha, PNG
+// The icon and cursor decoder: the entry choice rule with the
+// two classic choices, every bit depth with its AND mask, 32-bit alpha, PNG
 // entries, cursors, and the files it refuses.
 
 #include "decoder_test_support.h"
@@ -131,7 +131,7 @@ void TestIconDecoder::decodes_data()
     QTest::addColumn<QList<quint32>>("pixels");
 
     {
-        // The spec's first case: 16 and 32 pixels, 256 colours and true colour,
+        // First case: 16 and 32 pixels, 256 colours and true colour,
         // every colour-count byte 0, so no entry qualifies and the last is shown.
         const Dib small8 = entryDib(8, 16, 16, 1), large8 = entryDib(8, 32, 32, 2);
         const Dib small32 = entryDib(32, 16, 16, 3), large32 = entryDib(32, 32, 32, 4);
@@ -145,7 +145,7 @@ void TestIconDecoder::decodes_data()
             << toByteArray(file) << 32 << 32 << expected(large32, borderMask(32, 32));
     }
     {
-        // The spec's second case: a 32-pixel 16-colour entry is chosen over
+        // Second case: a 32-pixel 16-colour entry is chosen over
         // the entries after it.
         const Dib small4 = entryDib(4, 16, 16, 1), large4 = entryDib(4, 32, 32, 2);
         const Dib large8 = entryDib(8, 32, 32, 3), large32 = entryDib(32, 48, 48, 4);

@@ -1,4 +1,4 @@
-// The PCX decoder (Part 2.5): 256-colour and two-colour pictures against
+// The PCX decoder: 256-colour and two-colour pictures against
 // pixels spelled out here, and the files it refuses, three planes among them.
 
 #include "decoder_test_support.h"

@@ -79,27 +79,27 @@ constexpr int kPngWidth = 9;
 constexpr int kPngHeight = 6;
 
 struct PngCase {
-    fixtures::PngSpec spec;
+    fixtures::PngFixture fixture;
     std::vector<std::uint32_t> expected;
 };
 
 PngCase pngCase(int colorType, int bitDepth, bool interlaced, bool paletteAlpha)
 {
     PngCase result;
-    fixtures::PngSpec &spec = result.spec;
-    spec.width = kPngWidth;
-    spec.height = kPngHeight;
-    spec.colorType = colorType;
-    spec.bitDepth = bitDepth;
-    spec.interlaced = interlaced;
+    fixtures::PngFixture &fixture = result.fixture;
+    fixture.width = kPngWidth;
+    fixture.height = kPngHeight;
+    fixture.colorType = colorType;
+    fixture.bitDepth = bitDepth;
+    fixture.interlaced = interlaced;
     const int maximum = bitDepth >= 8 ? 255 : (1 << bitDepth) - 1;
     const int paletteSize = std::min(256, 1 << bitDepth);
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
         for (int i = 0; i < paletteSize; ++i) {
-            spec.palette.insert(spec.palette.end(), {std::uint8_t(i * 7 + 3), std::uint8_t(255 - i * 5),
+            fixture.palette.insert(fixture.palette.end(), {std::uint8_t(i * 7 + 3), std::uint8_t(255 - i * 5),
                                                      std::uint8_t(i * 13)});
             if (paletteAlpha)
-                spec.paletteAlpha.push_back(std::uint8_t(i * 61 + 1));
+                fixture.paletteAlpha.push_back(std::uint8_t(i * 61 + 1));
         }
     }
     const int channels = colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_PALETTE ? 1
@@ -111,7 +111,7 @@ PngCase pngCase(int colorType, int bitDepth, bool interlaced, bool paletteAlpha)
             int values[4] = {0, 0, 0, 255};
             for (int c = 0; c < channels; ++c) {
                 const int raw = patternSample(x, y, c) & maximum;
-                spec.samples.push_back(std::uint16_t(bitDepth == 16 ? raw * 257 : raw));
+                fixture.samples.push_back(std::uint16_t(bitDepth == 16 ? raw * 257 : raw));
                 values[c] = colorType == PNG_COLOR_TYPE_PALETTE ? raw % paletteSize : raw * 255 / maximum;
             }
             int r = values[0], g = values[0], b = values[0], a = 255;
@@ -130,10 +130,10 @@ PngCase pngCase(int colorType, int bitDepth, bool interlaced, bool paletteAlpha)
                 break;
             case PNG_COLOR_TYPE_PALETTE: {
                 const auto index = std::size_t(values[0]);
-                r = spec.palette[3 * index];
-                g = spec.palette[3 * index + 1];
-                b = spec.palette[3 * index + 2];
-                a = paletteAlpha ? spec.paletteAlpha[index] : 255;
+                r = fixture.palette[3 * index];
+                g = fixture.palette[3 * index + 1];
+                b = fixture.palette[3 * index + 2];
+                a = paletteAlpha ? fixture.paletteAlpha[index] : 255;
                 break;
             }
             }
@@ -228,7 +228,7 @@ void TestPictures::decodesPng()
     QFETCH(bool, paletteAlpha);
 
     const PngCase sample = pngCase(colorType, bitDepth, interlaced, paletteAlpha);
-    const auto decoded = pictures::decodePicture(bytesOf(fixtures::encodePng(sample.spec)));
+    const auto decoded = pictures::decodePicture(bytesOf(fixtures::encodePng(sample.fixture)));
     QVERIFY(decoded);
     QCOMPARE(decoded->format, PictureFormat::Png);
     QCOMPARE(decoded->image.width, kPngWidth);
@@ -330,7 +330,7 @@ void TestPictures::rejectsBadBytes_data()
 {
     QTest::addColumn<QByteArray>("bytes");
 
-    fixtures::PngSpec noise{64, 64, PNG_COLOR_TYPE_RGB, 8, false, {}, {}, {}};
+    fixtures::PngFixture noise{64, 64, PNG_COLOR_TYPE_RGB, 8, false, {}, {}, {}};
     for (int i = 0; i < 64 * 64 * 3; ++i)
         noise.samples.push_back(std::uint16_t((i * 7919) % 251));
     const QByteArray pngBytes = fixtures::encodePng(noise);

@@ -4,11 +4,11 @@
 #include "dib.h"
 #include "size_caps.h"
 
-// Uncompressed Windows bitmaps (Part 2.5): a 14-byte file header, a 40-byte
+// Uncompressed Windows bitmaps: a 14-byte file header, a 40-byte
 // information header, a colour table for 1, 4 and 8 bits per pixel, and rows
 // of pixels padded to 4 bytes.
 //
-// Decisions where the format or the spec leaves room, each on purpose:
+// Decisions where the format leaves room, each on purpose:
 // - Top-down bitmaps (negative height) are shown upright: their first stored
 //   row is the top row. Users expect the picture the way every viewer shows it.
 // - A pixel that names a colour-table entry past the stored table makes the
@@ -59,7 +59,7 @@ std::optional<Image> decodeBitmap(Bytes bytes)
         return std::nullopt;
 
     // Only 1, 4 and 8 bits have a colour table that must lie before the
-    // pixels (Part 2.5). A table stored with 24 or 32 bits is never read: the
+    // pixels. A table stored with 24 or 32 bits is never read: the
     // data offset skips it, whatever its stated length.
     const std::int64_t tableStart = kFileHeaderSize + dib::kInfoHeaderSize;
     const std::int64_t tableEntries = header->bitCount <= 8 ? dib::colorTableEntries(*header) : 0;

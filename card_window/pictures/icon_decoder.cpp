@@ -6,12 +6,12 @@
 
 #include <algorithm>
 
-// Icon and cursor files (Part 2.5). Both are a directory of images; one entry
+// Icon and cursor files. Both are a directory of images; one entry
 // is chosen and decoded, either as a PNG or as a device-independent bitmap
 // followed by its AND mask. The result keeps its alpha: the picture box draws
 // icons with Compositing::Masked, so alpha 0 shows the box's background.
 //
-// Decisions where the format or the spec leaves room, each on purpose:
+// Decisions where the format leaves room, each on purpose:
 // - The whole directory must lie in the data, since the choice rule looks at
 //   every entry; the chosen entry's offset and size must too.
 // - Bitmap entries: the size is the width and half the height of the entry's

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <vector>
 
-// PCX pictures (Part 2.5): a 128-byte header, run-length encoded scan lines of
+// PCX pictures: a 128-byte header, run-length encoded scan lines of
 // one colour plane, and for 256 colours a palette at the very end.
 //
-// Decisions where the format or the spec leaves room, each on purpose:
+// Decisions where the format leaves room, each on purpose:
 // - The picture is the header's window, xMax - xMin + 1 by yMax - yMin + 1
 //   pixels; each scan line holds bytesPerLine bytes, of which the pixels
 //   beyond the window's width are padding. A bytesPerLine too short for the
