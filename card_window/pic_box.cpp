@@ -1,5 +1,7 @@
 #include "pic_box.h"
 
+#include "assets/artwork.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <string_view>
 
 namespace card_window {
 
@@ -33,6 +37,24 @@ std::uint32_t blendPixel(std::uint32_t pixel, QRgb background)
         | blendChannel((pixel >> 8) & 0xff, std::uint32_t(qGreen(background)), opacity) << 8
         | blendChannel(pixel & 0xff, std::uint32_t(qBlue(background)), opacity);
 }
+
+// The settings of the card's eight boxes beyond the common ones.
+struct BoxSettings {
+    std::string_view name;
+    PicBox::DisplayMode displayMode;
+    std::optional<Artwork> picture;
+};
+
+constexpr BoxSettings kBoxSettings[] = {
+    {"图片框1", PicBox::DisplayMode::NaturalSize, Artwork::CardPicture},
+    {"图片框2", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框3", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框4", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框5", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框6", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框7", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框8", PicBox::DisplayMode::Stretched, Artwork::Logo},
+};
 
 int borderWidth(PicBox::BorderStyle style)
 {
@@ -86,9 +108,17 @@ PicBox::PicBox(QWidget *parent) : QWidget(parent), m_background(QApplication::pa
     setCursor(Qt::ArrowCursor);
 }
 
-PicBox *PicBox::fromLayout(const LayoutEntry &, QWidget *parent)
+PicBox *PicBox::fromLayout(const LayoutEntry &entry, QWidget *parent)
 {
-    return new PicBox(parent);
+    auto *box = new PicBox(parent);
+    const auto settings = std::find_if(std::begin(kBoxSettings), std::end(kBoxSettings),
+                                       [&](const BoxSettings &candidate) { return candidate.name == entry.name; });
+    if (settings != std::end(kBoxSettings)) {
+        box->setDisplayMode(settings->displayMode);
+        if (settings->picture)
+            box->setPicture(artworkBytes(*settings->picture));
+    }
+    return box;
 }
 
 void PicBox::setBackgroundColor(QColor color)
