@@ -78,6 +78,13 @@ int borderWidth(PicBox::BorderStyle style)
 
 QImage composedImage(const pictures::Image &image, pictures::Compositing compositing, QColor background)
 {
+    const bool opaque = std::all_of(image.pixels.begin(), image.pixels.end(),
+                                    [](std::uint32_t pixel) { return pixel >> 24 == 0xff; });
+    // Most pictures have no transparency: those are shown from their own
+    // pixels, which saves a copy of a possibly large image.
+    if (opaque)
+        return QImage(reinterpret_cast<const uchar *>(image.pixels.data()), image.width, image.height,
+                      QImage::Format_RGB32);
     QImage composed(image.width, image.height, QImage::Format_RGB32);
     if (composed.isNull())
         return composed;
@@ -145,8 +152,8 @@ void PicBox::setDisplayMode(DisplayMode mode)
 void PicBox::setPicture(QByteArrayView bytes)
 {
     m_pictureData = bytes.toByteArray();
-    m_picture.reset();
     m_prepared.clear();
+    m_picture.reset();
     const auto data = reinterpret_cast<const std::uint8_t *>(m_pictureData.constData());
     m_picture = pictures::decodePicture({data, std::size_t(m_pictureData.size())});
     update();

@@ -1,3 +1,4 @@
+#include "app_icon.h"
 #include "assets/artwork.h"
 #include "card_window.h"
 #include "decoders.h"
@@ -113,6 +114,7 @@ private slots:
     void pillsHaveTheirCorners_data();
     void pillsHaveTheirCorners();
     void logoFillsItsAreaWithMargins();
+    void applicationIconHasBothSizes();
     void windowShowsTheArtworkAndPlainAvatars();
 };
 
@@ -378,6 +380,17 @@ void TestArtwork::logoFillsItsAreaWithMargins()
         }
     }
     QVERIFY(reachesColor);
+}
+
+void TestArtwork::applicationIconHasBothSizes()
+{
+    const QIcon icon = card_window::applicationIcon();
+    const QList<QSize> sizes = icon.availableSizes();
+    QVERIFY(sizes.contains(QSize(32, 32)));
+    QVERIFY(sizes.contains(QSize(16, 16)));
+    const QImage large = icon.pixmap(32, 32).toImage();
+    QCOMPARE(qAlpha(large.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(large.pixel(16, 16)), 255);
 }
 
 void TestArtwork::windowShowsTheArtworkAndPlainAvatars()
