@@ -15,6 +15,8 @@ FatalErrorPresenter &presenter()
     return instance;
 }
 
+bool g_fatalErrorReported = false;
+
 } // namespace
 
 QString fatalErrorText(const QString &message, int errorCode)
@@ -32,16 +34,22 @@ void setFatalErrorPresenter(FatalErrorPresenter newPresenter)
     presenter() = std::move(newPresenter);
 }
 
+bool fatalErrorReported()
+{
+    return g_fatalErrorReported;
+}
+
 void reportFatalError(const QString &message, int errorCode)
 {
+    g_fatalErrorReported = true;
     const QString title = QStringLiteral("错误");
     const QString text = fatalErrorText(message, errorCode);
     if (presenter()) {
         presenter()(title, text);
         std::abort(); // a presenter that returns breaks its contract
     }
-    // No handler of the system runs from here on: the box has no owner and
-    // the process ends without returning to the event loop.
+    // The box runs an event loop of its own; the windows behind it take no
+    // input and their handlers no longer run (fatalErrorReported).
     if (QApplication::instance()) {
         const auto windows = QApplication::topLevelWidgets();
         for (QWidget *window : windows)

@@ -13,6 +13,10 @@ QString fatalErrorText(const QString &message, int errorCode = 0);
 // does not run.
 [[noreturn]] void reportFatalError(const QString &message, int errorCode = 0);
 
+// True once a fatal error is being reported: from then on no handler of the
+// system runs.
+bool fatalErrorReported();
+
 // The report of memory refused for one of the system's values.
 [[noreturn]] void reportOutOfMemory(qsizetype bytes);
 

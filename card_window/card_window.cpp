@@ -2,6 +2,7 @@
 
 #include "app_icon.h"
 #include "edit_box.h"
+#include "fatal_error.h"
 #include "pic_box.h"
 #include "trans_label.h"
 
@@ -39,6 +40,7 @@ CardWindow::CardWindow(CardWindowHandlers handlers) : m_handlers(std::move(handl
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight);
     setWindowIcon(applicationIcon());
+    setCaption(QString());
 }
 
 QPoint CardWindow::centredPosition(QSize screenSize)
@@ -61,8 +63,7 @@ std::unique_ptr<CardWindow> CardWindow::buildAndShow(CardWindowHandlers handlers
             qobject_cast<QWidget *>(window->findControl(nameOf(*entry)))->show();
     }
     window->m_eventsReleased = true;
-    if (window->m_handlers.created)
-        window->m_handlers.created(*window);
+    window->deliver(window->m_handlers.created);
     if (!window->m_tabOrder.isEmpty())
         window->m_tabOrder.first()->setFocus(Qt::OtherFocusReason);
     window->show();
@@ -83,10 +84,7 @@ bool CardWindow::createControls(const ControlCreationCheck &canCreate)
         case ControlKind::Timer: {
             auto *timer = new QTimer(this);
             timer->setInterval(std::max(kRequestedTickMs, kTimerFloorMs));
-            connect(timer, &QTimer::timeout, this, [this] {
-                if (m_eventsReleased && m_handlers.tick)
-                    m_handlers.tick(*this);
-            });
+            connect(timer, &QTimer::timeout, this, [this] { deliver(m_handlers.tick); });
             timer->start();
             control = timer;
             break;
@@ -94,10 +92,7 @@ bool CardWindow::createControls(const ControlCreationCheck &canCreate)
         case ControlKind::EditBox: {
             auto *field = new EditBox(this);
             field->installEventFilter(this);
-            connect(field, &QLineEdit::textEdited, this, [this, field] {
-                if (m_eventsReleased && m_handlers.changed)
-                    m_handlers.changed(*this, *field);
-            });
+            connect(field, &QLineEdit::textEdited, this, [this, field] { deliver(m_handlers.changed, *field); });
             if (entry.tabStop)
                 tabStops.append({index, field});
             control = field;
@@ -109,10 +104,7 @@ bool CardWindow::createControls(const ControlCreationCheck &canCreate)
         case ControlKind::PicBox: {
             PicBox *box = PicBox::fromLayout(entry, this);
             if (entry.boundEvent == BoundEvent::LeftPress) {
-                connect(box, &PicBox::leftButtonPressed, this, [this] {
-                    if (m_eventsReleased && m_handlers.logoPressed)
-                        m_handlers.logoPressed(*this);
-                });
+                connect(box, &PicBox::leftButtonPressed, this, [this] { deliver(m_handlers.logoPressed); });
             }
             control = box;
             break;
@@ -159,6 +151,13 @@ void CardWindow::stackControls()
     }
 }
 
+template <typename... Arguments>
+void CardWindow::deliver(const std::function<void(CardWindow &, Arguments &...)> &handler, Arguments &...arguments)
+{
+    if (m_eventsReleased && !shell::fatalErrorReported() && handler)
+        handler(*this, arguments...);
+}
+
 QObject *CardWindow::findControl(QStringView name) const
 {
     return m_controls.value(name.toString());
@@ -167,7 +166,9 @@ QObject *CardWindow::findControl(QStringView name) const
 void CardWindow::setCaption(const QString &caption)
 {
     m_caption = caption;
-    setWindowTitle(caption);
+    // The platform shows the program's name for an empty title; a zero-width
+    // space keeps the title bar empty instead.
+    setWindowTitle(caption.isEmpty() ? QStringLiteral("\u200B") : caption);
 }
 
 bool CardWindow::eventFilter(QObject *watched, QEvent *event)

@@ -65,6 +65,9 @@ private:
     bool createControls(const ControlCreationCheck &canCreate);
     void stackControls();
     void moveFocus(bool next);
+    // Runs a bound handler unless events are held off.
+    template <typename... Arguments>
+    void deliver(const std::function<void(CardWindow &, Arguments &...)> &handler, Arguments &...arguments);
 
     CardWindowHandlers m_handlers;
     bool m_eventsReleased = false;

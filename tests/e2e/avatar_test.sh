@@ -1,0 +1,43 @@
+# An avatar typed by name: a PNG lying beside the program shows in the 24 x 24
+# avatar of card row 1, and one more letter empties it again.
+source "$(dirname "$0")/desktop.sh"
+
+# 32 x 32, every pixel RGB (200, 30, 50).
+avatar_png='iVBORw0KGgoAAAANSUhEUgAAACAAAAAgCAIAAAD8GO2jAAAAKklEQVR42mM4IWdEU8QwasGoBaMWjFowasGoBaMWjFowasGoBaMWDBULAPInYD1jOU9wAAAAAElFTkSuQmCC'
+avatar_colour='#c81e32'
+avatar_name="e2e-avatar-$$.png"
+avatar_path="$(dirname "$RATING_CARD")/$avatar_name"
+trap 'rm -f "$avatar_path"; stop_desktop' EXIT
+base64 -d <<<"$avatar_png" >"$avatar_path"
+
+# The distinct colours of the avatar of card row 1, one a line.
+avatar_colours() {
+  "$SCREEN_PIXELS" $((x + 22)) $((y + 96)) 24 24 | sort -u
+}
+
+start_desktop 1920x1080
+launch "$RATING_CARD"
+window=$(wait_for_window)
+read -r x y _ _ <<<"$(client_geometry "$window")"
+focus_window "$window"
+empty=$(avatar_colours)
+[ "$(wc -l <<<"$empty")" = 1 ] || fail "the empty avatar is not one plain colour: $empty"
+
+echo "-- the name of a PNG beside the program shows it"
+# Into the avatar field of card row 1, at 8, 384, 72 x 21 in the window.
+xdotool mousemove $((x + 44)) $((y + 394)) click 1
+xdotool type --delay 40 "$avatar_name"
+sleep 0.5
+shown=$(avatar_colours)
+[ "$shown" = "$avatar_colour" ] || fail "the avatar shows $(tr '\n' ' ' <<<"$shown")instead of $avatar_colour"
+
+echo "-- one more letter empties it"
+xdotool type "x"
+sleep 0.5
+[ "$(avatar_colours)" = "$empty" ] || fail "the avatar shows $(avatar_colours | tr '\n' ' ')after one more letter"
+
+xdotool key Escape
+wait_for_exit
+[ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
+[ -s "$E2E_TMP/app.out" ] && fail "the program wrote to the terminal: $(cat "$E2E_TMP/app.out")"
+echo "passed"
