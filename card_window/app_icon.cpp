@@ -1,20 +1,29 @@
 #include "app_icon.h"
 
-#include <QPainter>
+#include "assets/artwork.h"
+#include "decoders.h"
+
+#include <QImage>
 #include <QPixmap>
 
 namespace card_window {
 
+// One 32 x 32 image with alpha; the title bar and the taskbar show it at
+// 16 x 16, shrunk by averaging.
 QIcon applicationIcon()
 {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(242, 108, 79));
-    painter.drawRoundedRect(QRectF(2, 2, 28, 28), 6, 6);
-    return QIcon(pixmap);
+    const QByteArray png = artworkBytes(Artwork::AppIcon);
+    const auto image = pictures::decodePng({reinterpret_cast<const std::uint8_t *>(png.constData()),
+                                            std::size_t(png.size())});
+    if (!image)
+        return {};
+    const QImage large = QImage(reinterpret_cast<const uchar *>(image->pixels.data()), image->width, image->height,
+                                QImage::Format_ARGB32)
+                             .copy();
+    QIcon icon;
+    icon.addPixmap(QPixmap::fromImage(large));
+    icon.addPixmap(QPixmap::fromImage(large.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    return icon;
 }
 
 } // namespace card_window

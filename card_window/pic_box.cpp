@@ -1,5 +1,6 @@
 #include "pic_box.h"
 
+#include "assets/artwork.h"
 #include "gif_animator.h"
 
 #include <QApplication>
@@ -10,6 +11,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <string_view>
 
 namespace card_window {
 
@@ -36,6 +39,24 @@ std::uint32_t blendPixel(std::uint32_t pixel, QRgb background)
         | blendChannel(pixel & 0xff, std::uint32_t(qBlue(background)), opacity);
 }
 
+// The settings of the card's eight boxes beyond the common ones.
+struct BoxSettings {
+    std::string_view name;
+    PicBox::DisplayMode displayMode;
+    std::optional<Artwork> picture;
+};
+
+constexpr BoxSettings kBoxSettings[] = {
+    {"图片框1", PicBox::DisplayMode::NaturalSize, Artwork::CardPicture},
+    {"图片框2", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框3", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框4", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框5", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框6", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框7", PicBox::DisplayMode::Stretched, std::nullopt},
+    {"图片框8", PicBox::DisplayMode::Stretched, Artwork::Logo},
+};
+
 int borderWidth(PicBox::BorderStyle style)
 {
     switch (style) {
@@ -58,6 +79,13 @@ int borderWidth(PicBox::BorderStyle style)
 
 QImage composedImage(const pictures::Image &image, pictures::Compositing compositing, QColor background)
 {
+    const bool opaque = std::all_of(image.pixels.begin(), image.pixels.end(),
+                                    [](std::uint32_t pixel) { return pixel >> 24 == 0xff; });
+    // Most pictures have no transparency: those are shown from their own
+    // pixels, which saves a copy of a possibly large image.
+    if (opaque)
+        return QImage(reinterpret_cast<const uchar *>(image.pixels.data()), image.width, image.height,
+                      QImage::Format_RGB32);
     QImage composed(image.width, image.height, QImage::Format_RGB32);
     if (composed.isNull())
         return composed;
@@ -94,9 +122,17 @@ PicBox::~PicBox()
     m_animator.reset();
 }
 
-PicBox *PicBox::fromLayout(const LayoutEntry &, QWidget *parent)
+PicBox *PicBox::fromLayout(const LayoutEntry &entry, QWidget *parent)
 {
-    return new PicBox(parent);
+    auto *box = new PicBox(parent);
+    const auto settings = std::find_if(std::begin(kBoxSettings), std::end(kBoxSettings),
+                                       [&](const BoxSettings &candidate) { return candidate.name == entry.name; });
+    if (settings != std::end(kBoxSettings)) {
+        box->setDisplayMode(settings->displayMode);
+        if (settings->picture)
+            box->setPicture(artworkBytes(*settings->picture));
+    }
+    return box;
 }
 
 void PicBox::setBackgroundColor(QColor color)
@@ -124,8 +160,8 @@ void PicBox::setPicture(QByteArrayView bytes)
 {
     m_animator.reset();
     m_pictureData = bytes.toByteArray();
-    m_picture.reset();
     m_prepared.clear();
+    m_picture.reset();
     const auto data = reinterpret_cast<const std::uint8_t *>(m_pictureData.constData());
     m_picture = pictures::decodePicture({data, std::size_t(m_pictureData.size())});
     if (m_playsAnimation && m_picture && m_picture->animation)

@@ -17,6 +17,8 @@ class GifAnimator;
 
 // The image over an opaque background of the given colour, as a picture box
 // draws it: alpha ignored, blended by the PNG rule, or masked like an icon.
+// An image without transparency is returned as a view of its own pixels,
+// so it must outlive the result and stay unchanged.
 QImage composedImage(const pictures::Image &image, pictures::Compositing compositing, QColor background);
 
 // A box that shows one picture given as the bytes of an encoded image file.
@@ -64,8 +66,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    // An image made ready for the screen: composed over the background, and
-    // scaled for the last target size asked for.
+    // An image made ready for the screen: composed over the background (or a
+    // view of the image's own pixels), and scaled for the last target size
+    // asked for.
     struct PreparedImage {
         QImage composed;
         QImage scaled;

@@ -255,14 +255,17 @@ void TestPictures::decodesJpeg_data()
     QTest::addColumn<fixtures::JpegKind>("kind");
     QTest::addColumn<QColor>("left");
     QTest::addColumn<QColor>("right");
+    QTest::addColumn<int>("black"); // stored K of CMYK samples, 255 = no black ink
 
-    // The fixture's left half has the first colour, its right half the second;
-    // CMYK samples are stored inverted (255 = no ink).
-    QTest::newRow("grey") << fixtures::JpegKind::Grey << QColor(40, 40, 40) << QColor(200, 200, 200);
-    QTest::newRow("colour") << fixtures::JpegKind::Colour << QColor(255, 0, 0) << QColor(0, 0, 255);
-    QTest::newRow("progressive") << fixtures::JpegKind::Progressive << QColor(0, 160, 0) << QColor(250, 250, 0);
-    QTest::newRow("cmyk, inverted") << fixtures::JpegKind::Cmyk << QColor(255, 0, 0) << QColor(0, 128, 255);
-    QTest::newRow("ycck, inverted") << fixtures::JpegKind::Ycck << QColor(255, 0, 0) << QColor(0, 128, 255);
+    // The fixture's left half has the first colour, its right half the second.
+    QTest::newRow("grey") << fixtures::JpegKind::Grey << QColor(40, 40, 40) << QColor(200, 200, 200) << 255;
+    QTest::newRow("colour") << fixtures::JpegKind::Colour << QColor(255, 0, 0) << QColor(0, 0, 255) << 255;
+    QTest::newRow("progressive") << fixtures::JpegKind::Progressive << QColor(0, 160, 0) << QColor(250, 250, 0)
+                                 << 255;
+    QTest::newRow("cmyk, inverted") << fixtures::JpegKind::Cmyk << QColor(255, 0, 0) << QColor(0, 128, 255) << 255;
+    QTest::newRow("cmyk with black ink") << fixtures::JpegKind::Cmyk << QColor(255, 0, 0) << QColor(0, 128, 255)
+                                         << 128;
+    QTest::newRow("ycck, inverted") << fixtures::JpegKind::Ycck << QColor(255, 0, 0) << QColor(0, 128, 255) << 255;
 }
 
 void TestPictures::decodesJpeg()
@@ -270,6 +273,7 @@ void TestPictures::decodesJpeg()
     QFETCH(fixtures::JpegKind, kind);
     QFETCH(QColor, left);
     QFETCH(QColor, right);
+    QFETCH(int, black);
 
     constexpr int kWidth = 32;
     constexpr int kHeight = 24;
@@ -277,8 +281,9 @@ void TestPictures::decodesJpeg()
         const QColor &colour = x < kWidth / 2 ? left : right;
         const int rgb[3] = {colour.red(), colour.green(), colour.blue()};
         if (kind == fixtures::JpegKind::Cmyk || kind == fixtures::JpegKind::Ycck) {
-            // Inverted CMYK with no black: the stored ink value is the RGB value.
-            return std::uint8_t(component < 3 ? rgb[component] : 255);
+            // Inverted CMYK: the stored C, M and Y are the red, green and blue
+            // the ink leaves, which the black then darkens.
+            return std::uint8_t(component < 3 ? rgb[component] : black);
         }
         return std::uint8_t(rgb[component]);
     };
@@ -293,7 +298,9 @@ void TestPictures::decodesJpeg()
     for (int y = 0; y < kHeight; ++y) {
         for (const int x : {0, 5, kWidth / 2 - 4, kWidth / 2 + 3, kWidth - 1}) {
             const std::uint32_t pixel = decoded->image.pixel(x, y);
-            const QColor &expected = x < kWidth / 2 ? left : right;
+            const QColor &stored = x < kWidth / 2 ? left : right;
+            const QColor expected(stored.red() * black / 255, stored.green() * black / 255,
+                                  stored.blue() * black / 255);
             QCOMPARE(pixel >> 24, 0xffu);
             const int difference = std::max({std::abs(channelOf(pixel, 16) - expected.red()),
                                              std::abs(channelOf(pixel, 8) - expected.green()),
