@@ -6,20 +6,10 @@ source "$(dirname "$0")/desktop.sh"
 avatar_png='iVBORw0KGgoAAAANSUhEUgAAACAAAAAgCAIAAAD8GO2jAAAAKklEQVR42mM4IWdEU8QwasGoBaMWjFowasGoBaMWjFowasGoBaMWDBULAPInYD1jOU9wAAAAAElFTkSuQmCC'
 avatar_colour='#c81e32'
 avatar_name="e2e-avatar-$$.png"
-avatar_path="$(dirname "$RATING_CARD")/$avatar_name"
-trap 'rm -f "$avatar_path"; stop_desktop' EXIT
-base64 -d <<<"$avatar_png" >"$avatar_path"
-
-# The distinct colours of the avatar of card row 1, one a line.
-avatar_colours() {
-  "$SCREEN_PIXELS" $((x + 22)) $((y + 96)) 24 24 | sort -u
-}
+beside_program "$avatar_name" "$avatar_png"
 
 start_desktop 1920x1080
-launch "$RATING_CARD"
-window=$(wait_for_window)
-read -r x y _ _ <<<"$(client_geometry "$window")"
-focus_window "$window"
+open_card_window
 empty=$(avatar_colours)
 [ "$(wc -l <<<"$empty")" = 1 ] || fail "the empty avatar is not one plain colour: $empty"
 
@@ -36,8 +26,5 @@ xdotool type "x"
 sleep 0.5
 [ "$(avatar_colours)" = "$empty" ] || fail "the avatar shows $(avatar_colours | tr '\n' ' ')after one more letter"
 
-xdotool key Escape
-wait_for_exit
-[ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
-[ -s "$E2E_TMP/app.out" ] && fail "the program wrote to the terminal: $(cat "$E2E_TMP/app.out")"
+close_with_escape
 echo "passed"

@@ -6,6 +6,7 @@ E2E_TMP=$(mktemp -d)
 XVFB_PID=
 WM_PID=
 APP_PID=
+BESIDE_PROGRAM=()
 
 fail() {
   echo "FAIL: $*" >&2
@@ -18,6 +19,7 @@ stop_desktop() {
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$E2E_TMP"
+  ((${#BESIDE_PROGRAM[@]} == 0)) || rm -f "${BESIDE_PROGRAM[@]}"
 }
 trap stop_desktop EXIT
 
@@ -103,4 +105,36 @@ frame_extents() {
 focus_window() {
   xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
   sleep 0.2
+}
+
+# beside_program NAME BASE64: writes the decoded bytes into a file beside the
+# program under test, removed when the test ends.
+beside_program() {
+  local path
+  path="$(dirname "$RATING_CARD")/$1"
+  BESIDE_PROGRAM+=("$path")
+  base64 -d <<<"$2" >"$path"
+}
+
+# open_card_window: starts the program, waits for its window and gives it the
+# focus; sets window, and x and y, the top-left of its client area on screen.
+open_card_window() {
+  launch "$RATING_CARD"
+  window=$(wait_for_window)
+  read -r x y _ _ <<<"$(client_geometry "$window")"
+  focus_window "$window"
+}
+
+# avatar_colours: the distinct colours of card row 1's avatar, one a line.
+avatar_colours() {
+  "$SCREEN_PIXELS" $((x + 22)) $((y + 96)) 24 24 | sort -u
+}
+
+# close_with_escape: Esc ends the program with status 0 and nothing written
+# to the terminal.
+close_with_escape() {
+  xdotool key Escape
+  wait_for_exit
+  [ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
+  [ ! -s "$E2E_TMP/app.out" ] || fail "the program wrote to the terminal: $(cat "$E2E_TMP/app.out")"
 }

@@ -8,20 +8,10 @@ avatar_gif='R0lGODlhBAAEAPAAAMgeMh4yyCH5BAAUAAAALAAAAAAEAAQAAAIEhI8JBQAh+QQAFAAA
 first_colour='#c81e32'
 second_colour='#1e32c8'
 avatar_name="e2e-avatar-$$.gif"
-avatar_path="$(dirname "$RATING_CARD")/$avatar_name"
-trap 'rm -f "$avatar_path"; stop_desktop' EXIT
-base64 -d <<<"$avatar_gif" >"$avatar_path"
-
-# The distinct colours of the avatar of card row 1, one a line.
-avatar_colours() {
-  "$SCREEN_PIXELS" $((x + 22)) $((y + 96)) 24 24 | sort -u
-}
+beside_program "$avatar_name" "$avatar_gif"
 
 start_desktop 1920x1080
-launch "$RATING_CARD"
-window=$(wait_for_window)
-read -r x y _ _ <<<"$(client_geometry "$window")"
-focus_window "$window"
+open_card_window
 
 echo "-- the GIF plays by itself"
 # Into the avatar field of card row 1, at 8, 384, 72 x 21 in the window.
@@ -36,8 +26,5 @@ grep -qx "$first_colour" <<<"$seen" || fail "the first frame never showed: $(sor
 grep -qx "$second_colour" <<<"$seen" || fail "the second frame never showed: $(sort -u <<<"$seen" | tr '\n' ' ')"
 
 echo "-- Esc while it plays closes with status 0"
-xdotool key Escape
-wait_for_exit
-[ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
-[ -s "$E2E_TMP/app.out" ] && fail "the program wrote to the terminal: $(cat "$E2E_TMP/app.out")"
+close_with_escape
 echo "passed"
