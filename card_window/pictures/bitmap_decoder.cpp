@@ -75,18 +75,14 @@ std::optional<Image> decodeBitmap(Bytes bytes)
     if (!pixels)
         return std::nullopt;
 
-    dib::Palette palette;
-    if (header->bitCount <= 8) {
-        const auto table = reader.at(std::uint64_t(tableStart), std::uint64_t(*tableBytes));
-        if (!table)
-            return std::nullopt;
-        palette = dib::readPalette(*table, tableEntries, header->bitCount);
-    }
+    const auto palette = dib::readColorTable(reader, tableStart, *header);
+    if (!palette)
+        return std::nullopt;
 
     auto image = allocateImage(width, height);
     if (!image)
         return std::nullopt;
-    if (!dib::decodeRows(*pixels, header->bitCount, palette, bottomUp, dib::Alpha::Opaque, *image))
+    if (!dib::decodeRows(*pixels, header->bitCount, *palette, bottomUp, dib::Alpha::Opaque, *image))
         return std::nullopt;
     return image;
 }

@@ -62,13 +62,18 @@ std::int64_t rowStride(std::int64_t width, int bitsPerPixel)
     return (width * bitsPerPixel + 31) / 32 * 4;
 }
 
-Palette readPalette(Bytes table, std::int64_t entries, int bitsPerPixel)
+std::optional<Palette> readColorTable(const ByteReader &reader, std::int64_t start, const InfoHeader &header)
 {
     Palette palette;
-    std::int64_t count = std::min<std::int64_t>(entries, std::int64_t(1) << bitsPerPixel);
-    count = std::min<std::int64_t>(count, std::int64_t(table.size() / 4));
+    if (header.bitCount > 8)
+        return palette;
+    const std::int64_t entries = colorTableEntries(header);
+    const auto table = reader.at(std::uint64_t(start), std::uint64_t(entries) * 4);
+    if (!table)
+        return std::nullopt;
+    const std::int64_t count = std::min<std::int64_t>(entries, std::int64_t(1) << header.bitCount);
     for (std::int64_t i = 0; i < count; ++i) {
-        const std::uint8_t *entry = table.data() + i * 4;
+        const std::uint8_t *entry = table->data() + i * 4;
         palette.colours[std::size_t(i)] =
             0xff000000u | (std::uint32_t(entry[2]) << 16) | (std::uint32_t(entry[1]) << 8) | entry[0];
     }

@@ -59,9 +59,11 @@ struct Palette {
     std::array<std::uint32_t, 256> colours{};
 };
 
-// The first min(entries, 2^bits) entries of a table of blue, green, red,
-// reserved bytes; the table must hold at least that many entries.
-Palette readPalette(Bytes table, std::int64_t entries, int bitsPerPixel);
+// The colour table of 1, 4 and 8-bit pixels, colorTableEntries() entries of
+// blue, green, red and a reserved byte stored from start on, of which the first
+// 2^bits are kept; an empty palette for 24 and 32 bits; nothing when the table
+// does not fit in the data.
+std::optional<Palette> readColorTable(const ByteReader &reader, std::int64_t start, const InfoHeader &header);
 
 enum class Alpha {
     Opaque,    // 32-bit pixels: the fourth byte is ignored (bitmap files)

@@ -144,18 +144,14 @@ std::optional<Image> decodeBitmapEntry(Bytes entry)
     if (!colours || (!mask && !hasAlphaByte))
         return std::nullopt;
 
-    dib::Palette palette;
-    if (header->bitCount <= 8) {
-        const auto table = reader.at(std::uint64_t(tableStart), std::uint64_t(*tableBytes));
-        if (!table)
-            return std::nullopt;
-        palette = dib::readPalette(*table, dib::colorTableEntries(*header), header->bitCount);
-    }
+    const auto palette = dib::readColorTable(reader, tableStart, *header);
+    if (!palette)
+        return std::nullopt;
 
     auto image = allocateImage(width, height);
     if (!image)
         return std::nullopt;
-    if (!dib::decodeRows(*colours, header->bitCount, palette, true,
+    if (!dib::decodeRows(*colours, header->bitCount, *palette, true,
                          hasAlphaByte ? dib::Alpha::FourthByte : dib::Alpha::Opaque, *image))
         return std::nullopt;
 
