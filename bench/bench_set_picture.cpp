@@ -82,14 +82,3 @@ BENCHMARK_CAPTURE(qtFromDataAndPaint, png, "PNG")->Arg(24)->Arg(200)->Arg(1024)-
 BENCHMARK_CAPTURE(setPicture, jpeg, "JPG")->Arg(24)->Arg(200)->Arg(1024)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(qtFromData, jpeg, "JPG")->Arg(24)->Arg(200)->Arg(1024)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(qtFromDataAndPaint, jpeg, "JPG")->Arg(24)->Arg(200)->Arg(1024)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -136,15 +136,3 @@ BENCHMARK_CAPTURE(ours, icon_32bit, Kind::Icon, 32)->Apply(iconSizes);
 BENCHMARK_CAPTURE(qt, icon_32bit, Kind::Icon, 32, false)->Apply(iconSizes);
 BENCHMARK_CAPTURE(ours, icon_8bit, Kind::Icon, 8)->Apply(iconSizes);
 BENCHMARK_CAPTURE(qt, icon_8bit, Kind::Icon, 8, false)->Apply(iconSizes);
-
-int main(int argc, char **argv)
-{
-    // Qt finds its image plugins (ico among them) through the application.
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
