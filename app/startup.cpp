@@ -52,7 +52,11 @@ Globals &globals()
 int runCardApplication(int argc, char **argv, const card_window::ControlCreationCheck &canCreate)
 {
     qInstallMessageHandler(dropMessage);
-    QApplication application(argc, argv);
+    // The command line is ignored: Qt would otherwise take options such as
+    // -stylesheet, -reverse or -qwindowgeometry from it. Only the program's
+    // own name is passed on.
+    int programNameOnly = argc > 0 ? 1 : 0;
+    QApplication application(programNameOnly, argv);
 
     const QString programPath = QCoreApplication::applicationFilePath();
     QDir::setCurrent(baseDirectoryOf(programPath));

@@ -86,6 +86,11 @@ static_assert(everyLayoutLabelHasSettings());
 // a substitute face has taller line metrics.
 constexpr qreal kMaxLineStepPx = 16;
 
+// The named face puts the first baseline 13 pixels below the top at the card's
+// 12-pixel height; a substitute with a taller ascent would push the foot of
+// every digit one row past the bottom of the 13-pixel coin and heat labels.
+constexpr qreal kMaxAscentPx = 13;
+
 // The substitute faces have fractional advances a little wider than the named
 // faces, enough to push the last glyph of a heading such as "Qarnelo币" (56.9
 // pixels of advance in a 56-pixel label) onto a line that is cut off; an
@@ -197,14 +202,16 @@ void TransLabel::layOutCaption()
 
     // Lines below the rectangle would be clipped anyway; leaving them out
     // keeps a very long caption cheap to lay out on every keystroke.
-    const qreal lineStep = std::min(QFontMetricsF(font()).lineSpacing(), kMaxLineStepPx);
+    const QFontMetricsF metrics(font());
+    const qreal lineStep = std::min(metrics.lineSpacing(), kMaxLineStepPx);
+    const qreal raise = std::max<qreal>(0, metrics.ascent() - kMaxAscentPx);
     m_layout->beginLayout();
     for (qreal top = 0; top < height(); top += lineStep) {
         QTextLine line = m_layout->createLine();
         if (!line.isValid())
             break;
         line.setLineWidth(width() + kLineOverrunPx);
-        line.setPosition(QPointF(0, top));
+        line.setPosition(QPointF(0, top - raise));
     }
     m_layout->endLayout();
 }

@@ -56,6 +56,8 @@ private slots:
     void longCaptionWrappedAndClipped_data();
     void longCaptionWrappedAndClipped();
     void helpTextShowsThreeLines();
+    void digitsFitInThirteenPixels_data();
+    void digitsFitInThirteenPixels();
 
 private:
     TransLabel *label(const char *name) const { return m_labels.value(QString::fromUtf8(name)); }
@@ -280,6 +282,36 @@ void TransLabelTest::helpTextShowsThreeLines()
         }
         QVERIFY2(ink, qPrintable(QStringLiteral("no text in line %1").arg(band + 1)));
     }
+}
+
+void TransLabelTest::digitsFitInThirteenPixels_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("coin label, 微软雅黑") << "透明标签2";
+    QTest::newRow("reason label, 宋体") << "透明标签20";
+    QTest::newRow("nickname label, default face") << "透明标签14";
+}
+
+void TransLabelTest::digitsFitInThirteenPixels()
+{
+    // The coin and heat labels are 13 pixels high; drawn in a taller label,
+    // no row of a line of digits may fall below that.
+    QFETCH(QString, name);
+    TransLabel *target = m_labels.value(name);
+    target->resize(target->width(), 32);
+    target->setCaption(QStringLiteral("+ 9999 8086"));
+    const QRect rect = card_test::windowRectOf(target);
+    const QImage drawn = shown(rect);
+    const QImage beneath = picture(rect);
+    int lowestInk = -1;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            if (drawn.pixel(x, y) != beneath.pixel(x, y))
+                lowestInk = y;
+        }
+    }
+    QVERIFY(lowestInk >= 0);
+    QVERIFY2(lowestInk < 13, qPrintable(QStringLiteral("ink down to row %1").arg(lowestInk)));
 }
 
 QTEST_MAIN(TransLabelTest)

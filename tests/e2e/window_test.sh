@@ -43,6 +43,29 @@ status=$EXIT_STATUS
 echo "exit status $status"
 [ "$status" = 0 ] || fail "Alt+F4: exit status $status"
 
+echo "-- the command line is ignored, toolkit options included"
+# The window background between the grid and the right edge of the client area.
+background_pixel() { "$SCREEN_PIXELS" $((x + 612)) $((y + 360)) 1 1; }
+launch "$RATING_CARD"
+window=$(wait_for_window)
+read -r x y _ _ <<<"$(client_geometry "$window")"
+sleep 0.3
+plain=$(background_pixel)
+focus_window "$window"
+xdotool key Escape
+wait_for_exit
+printf 'QWidget { background: rgb(255, 0, 0); }\n' >"$E2E_TMP/red.qss"
+launch "$RATING_CARD" -stylesheet "$E2E_TMP/red.qss" -reverse -qwindowgeometry 200x100+0+0
+window=$(wait_for_window)
+read -r x y width height <<<"$(client_geometry "$window")"
+sleep 0.3
+[ "$width" = 625 ] && [ "$height" = 600 ] || fail "with arguments: client size ${width}x${height}"
+[ "$(background_pixel)" = "$plain" ] || fail "with arguments: background $(background_pixel), expected $plain"
+focus_window "$window"
+xdotool key Escape
+wait_for_exit
+[ "$EXIT_STATUS" = 0 ] || fail "with arguments: exit status $EXIT_STATUS"
+
 echo "-- a failed window build shows the error box and exits with status 255"
 launch "$FAILING_BUILD"
 box=$(wait_for_window "错误")
