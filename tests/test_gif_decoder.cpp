@@ -111,12 +111,13 @@ void TestGifDecoder::stillPicture_data()
         << bytesOf({2, 1, {kRed, kGreen}, 0, {local}, true}) << 2 << Pixels{B, W};
     QTest::newRow("no table at all is black") << bytesOf({2, 1, {}, 0, {frameAt(0, 0, 2, 1, {0, 1})}, true})
                                               << 2 << Pixels{K, K};
-    QTest::newRow("offset frame, the rest shows the screen background")
+    // A still picture ignores the offset of its image.
+    QTest::newRow("offset frame sits at the top-left, the rest shows the screen background")
         << bytesOf({3, 2, {kRed, kGreen, kBlue}, 2, {frameAt(1, 1, 1, 1, {0})}, true}) << 3
-        << Pixels{B, B, B, B, R, B};
-    QTest::newRow("frame reaching past the screen is clipped")
-        << bytesOf({2, 2, {kRed, kGreen, kBlue}, 2, {frameAt(1, 1, 2, 2, {0, 1, 1, 0})}, true}) << 2
-        << Pixels{B, B, B, R};
+        << Pixels{R, B, B, B, B, B};
+    QTest::newRow("frame larger than the screen is clipped")
+        << bytesOf({2, 2, {kRed, kGreen, kBlue}, 2, {frameAt(1, 1, 3, 3, {0, 1, 2, 1, 0, 2, 2, 2, 2})}, true}) << 2
+        << Pixels{R, G, G, R};
     QTest::newRow("index past the table is black")
         << bytesOf({3, 1, {kRed, kGreen, kBlue}, 0, {frameAt(0, 0, 3, 1, {0, 3, 2})}, true}) << 3
         << Pixels{R, K, B};
@@ -125,8 +126,8 @@ void TestGifDecoder::stillPicture_data()
         << Pixels{R, G, R, B};
     QTest::newRow("zero-size frame draws nothing")
         << bytesOf({2, 1, {kRed, kGreen}, 1, {frameAt(0, 0, 0, 1, {})}, true}) << 2 << Pixels{G, G};
-    QTest::newRow("frame wholly outside the screen")
-        << bytesOf({2, 1, {kRed, kGreen}, 1, {frameAt(5, 0, 1, 1, {0})}, true}) << 2 << Pixels{G, G};
+    QTest::newRow("frame placed past the screen still shows")
+        << bytesOf({2, 1, {kRed, kGreen}, 1, {frameAt(5, 0, 1, 1, {0})}, true}) << 2 << Pixels{R, G};
     // Only a comment follows the image: still one image, so still a picture.
     QByteArray commentAfter = bytesOf({1, 1, {kRed, kGreen}, 0, {frameAt(0, 0, 1, 1, {1})}, false});
     commentAfter.append("\x21\xfe\x02hi\x00\x3b", 7);

@@ -13,9 +13,10 @@
 // - The loop count of an application extension is ignored (playing loops for ever).
 // - A zero byte or an unknown byte where a block should begin ends the GIF like
 //   the trailer does; so does data that ends early. The frames read so far stay.
-// - A single image is a still picture drawn opaque: its transparent index shows
-//   the colour stored for it. The screen area it leaves uncovered shows the
-//   global table's background colour (black without one).
+// - A single image is a still picture drawn opaque at the screen's top-left
+//   corner, whatever its offset: its transparent index shows the colour stored
+//   for it. The screen area it leaves uncovered shows the global table's
+//   background colour (black without one).
 // - LZW code sizes outside 1..11, a code past the next free table slot and a
 //   literal past 255 are corrupt: the frame keeps the pixels decoded before.
 // - An index past the colour table is opaque black.
@@ -360,7 +361,12 @@ std::optional<GifPicture> decodeGif(Bytes bytes)
     auto still = allocateImage(gif->screenWidth, gif->screenHeight, gif->screenBackground);
     if (!still)
         return std::nullopt;
-    drawGifFrame(*still, *gif, gif->frames.front(), GifTransparency::Ignored);
+    // A still picture is its image alone, placed at the screen's top-left
+    // corner: the offset of its descriptor plays no part.
+    GifFrame &image = gif->frames.front();
+    image.left = 0;
+    image.top = 0;
+    drawGifFrame(*still, *gif, image, GifTransparency::Ignored);
     picture.still = std::move(*still);
     return picture;
 }
