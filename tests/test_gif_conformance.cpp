@@ -33,9 +33,12 @@ const QHash<QString, QString> &differences()
         {"image-zero-width", "a single image is a still picture covering the screen with the background colour"},
         {"image-zero-height", "a single image is a still picture covering the screen with the background colour"},
         {"image-zero-size", "a single image is a still picture covering the screen with the background colour"},
-        {"image-inside-bg", "a single image is a still picture; the screen around it shows the background colour"},
-        {"image-overlap-bg", "a single image is a still picture; the screen around it shows the background colour"},
-        {"image-outside-bg", "a single image is a still picture; the screen around it shows the background colour"},
+        {"image-inside-bg", "a single image is a still picture at the top-left, whatever its offset; the rest "
+                            "shows the background colour"},
+        {"image-overlap-bg", "a single image is a still picture at the top-left, whatever its offset; the rest "
+                             "shows the background colour"},
+        {"image-outside-bg", "a single image is a still picture at the top-left, whatever its offset; the rest "
+                             "shows the background colour"},
         {"missing-pixels", "a still picture shows the background colour where pixels are missing"},
         {"transparent", "a single image is a still picture drawn opaque, its transparent index in its stored colour"},
         {"max-width", "pictures over 16384 pixels on a side are refused"},

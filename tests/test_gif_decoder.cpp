@@ -111,12 +111,13 @@ void TestGifDecoder::stillPicture_data()
         << bytesOf({2, 1, {kRed, kGreen}, 0, {local}, true}) << 2 << Pixels{B, W};
     QTest::newRow("no table at all is black") << bytesOf({2, 1, {}, 0, {frameAt(0, 0, 2, 1, {0, 1})}, true})
                                               << 2 << Pixels{K, K};
-    QTest::newRow("offset frame, the rest shows the screen background")
+    // A still picture ignores the offset of its image.
+    QTest::newRow("offset frame sits at the top-left, the rest shows the screen background")
         << bytesOf({3, 2, {kRed, kGreen, kBlue}, 2, {frameAt(1, 1, 1, 1, {0})}, true}) << 3
-        << Pixels{B, B, B, B, R, B};
-    QTest::newRow("frame reaching past the screen is clipped")
-        << bytesOf({2, 2, {kRed, kGreen, kBlue}, 2, {frameAt(1, 1, 2, 2, {0, 1, 1, 0})}, true}) << 2
-        << Pixels{B, B, B, R};
+        << Pixels{R, B, B, B, B, B};
+    QTest::newRow("frame larger than the screen is clipped")
+        << bytesOf({2, 2, {kRed, kGreen, kBlue}, 2, {frameAt(1, 1, 3, 3, {0, 1, 2, 1, 0, 2, 2, 2, 2})}, true}) << 2
+        << Pixels{R, G, G, R};
     QTest::newRow("index past the table is black")
         << bytesOf({3, 1, {kRed, kGreen, kBlue}, 0, {frameAt(0, 0, 3, 1, {0, 3, 2})}, true}) << 3
         << Pixels{R, K, B};
@@ -125,12 +126,10 @@ void TestGifDecoder::stillPicture_data()
         << Pixels{R, G, R, B};
     QTest::newRow("zero-size frame draws nothing")
         << bytesOf({2, 1, {kRed, kGreen}, 1, {frameAt(0, 0, 0, 1, {})}, true}) << 2 << Pixels{G, G};
-    QTest::newRow("frame wholly outside the screen")
-        << bytesOf({2, 1, {kRed, kGreen}, 1, {frameAt(5, 0, 1, 1, {0})}, true}) << 2 << Pixels{G, G};
-    // Only a comment follows the image: still one image, so still a picture.
-    QByteArray commentAfter = bytesOf({1, 1, {kRed, kGreen}, 0, {frameAt(0, 0, 1, 1, {1})}, false});
-    commentAfter.append("\x21\xfe\x02hi\x00\x3b", 7);
-    QTest::newRow("comment after the only image") << commentAfter << 1 << Pixels{G};
+    QTest::newRow("frame placed past the screen still shows")
+        << bytesOf({2, 1, {kRed, kGreen}, 1, {frameAt(5, 0, 1, 1, {0})}, true}) << 2 << Pixels{R, G};
+    QTest::newRow("data ends after the image, without a trailer")
+        << bytesOf({2, 1, {kRed, kGreen}, 0, {frameAt(0, 0, 2, 1, {1, 0})}, false}) << 2 << Pixels{G, R};
 }
 
 void TestGifDecoder::stillPicture()
@@ -192,6 +191,13 @@ void TestGifDecoder::composedCanvases_data()
         << bytesOf({2, 1, {kRed, kGreen}, 0,
                     {frameAt(0, 0, 2, 1, {0, 1}, ControlBlock{0, true, 0, 0}), frameAt(0, 0, 1, 1, {1})}, true})
         << QList<Pixels>{{X, G}, {G, G}};
+    // Anything but the trailer after the only image makes it an animation of
+    // one frame: drawn at its offset over the box colour, with transparency.
+    const QByteArray onlyImage =
+        bytesOf({3, 1, {kRed, kGreen}, 0, {frameAt(1, 0, 2, 1, {0, 1}, ControlBlock{0, true, 0, 0})}, false});
+    QTest::newRow("comment after the only image") << onlyImage + QByteArray("\x21\xfe\x02hi\x00\x3b", 7)
+                                                  << QList<Pixels>{{X, X, G}};
+    QTest::newRow("zero byte after the only image") << onlyImage + QByteArray(1, '\0') << QList<Pixels>{{X, X, G}};
     QTest::newRow("transparent index past the table is only that index")
         << bytesOf({2, 1, {kRed, kGreen}, 0,
                     {frameAt(0, 0, 2, 1, {1, 1}), frameAt(0, 0, 2, 1, {3, 0}, ControlBlock{0, true, 3, 0})}, true})

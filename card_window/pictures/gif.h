@@ -48,11 +48,14 @@ struct GifAnimation {
     std::uint32_t screenBackground = 0xff000000u; // background index of the global table
     std::vector<GifPalette> palettes; // [0] is the global table (empty when there is none)
     std::vector<GifFrame> frames;
+    // The data ends right after the first image, or only the trailer follows
+    // it: the one kind of GIF that is a still picture.
+    bool endsAfterFirstImage = false;
 };
 
 struct GifPicture {
-    Image still; // a GIF with a single image: that image, opaque, at logical screen size
-    std::shared_ptr<const GifAnimation> animation; // set instead of still for several images
+    Image still; // a GIF that ends after its first image: that image, opaque, at logical screen size
+    std::shared_ptr<const GifAnimation> animation; // set instead of still for any other GIF
 };
 
 // Reads the whole GIF; nothing when the header, the logical screen or the
@@ -60,7 +63,8 @@ struct GifPicture {
 // image at all.
 std::optional<GifAnimation> readGif(Bytes bytes);
 
-// A still picture for a single image, an animation for several, or nothing.
+// A still picture for a GIF that ends after its first image, an animation for
+// any other (even one whose only image is followed by an extension), or nothing.
 std::optional<GifPicture> decodeGif(Bytes bytes);
 
 } // namespace pictures

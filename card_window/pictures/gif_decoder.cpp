@@ -13,9 +13,12 @@
 // - The loop count of an application extension is ignored (playing loops for ever).
 // - A zero byte or an unknown byte where a block should begin ends the GIF like
 //   the trailer does; so does data that ends early. The frames read so far stay.
-// - A single image is a still picture drawn opaque: its transparent index shows
-//   the colour stored for it. The screen area it leaves uncovered shows the
-//   global table's background colour (black without one).
+// - A GIF whose data ends right after its first image (only the trailer may
+//   follow) is a still picture drawn opaque at the screen's top-left corner,
+//   whatever its offset: its transparent index shows the colour stored for it.
+//   The screen area it leaves uncovered shows the global table's background
+//   colour (black without one). Anything else after the first image, even a
+//   lone comment, makes the GIF an animation, if of a single frame.
 // - LZW code sizes outside 1..11, a code past the next free table slot and a
 //   literal past 255 are corrupt: the frame keeps the pixels decoded before.
 // - An index past the colour table is opaque black.
@@ -33,6 +36,7 @@ constexpr int kMaxLzwCodeBits = 12;
 constexpr std::uint8_t kExtensionIntroducer = 0x21;
 constexpr std::uint8_t kImageSeparator = 0x2c;
 constexpr std::uint8_t kGraphicControlLabel = 0xf9;
+constexpr std::uint8_t kTrailer = 0x3b;
 
 // Graphic control extension, first data sub-block:
 //   0  packed: bits 2-4 disposal method, bit 0 transparency flag
@@ -330,6 +334,10 @@ std::optional<GifAnimation> readGif(Bytes bytes)
                 controlForNextImage = false;
                 gif.frames.push_back(std::move(frame));
                 more = result == ImageRead::Complete;
+                if (gif.frames.size() == 1) {
+                    const auto following = reader.at(reader.position(), 1);
+                    gif.endsAfterFirstImage = !more || !following || (*following)[0] == kTrailer;
+                }
             } else {
                 // The trailer, a zero byte or anything unknown ends the GIF.
                 more = false;
@@ -349,7 +357,7 @@ std::optional<GifPicture> decodeGif(Bytes bytes)
     if (!gif)
         return std::nullopt;
     GifPicture picture;
-    if (gif->frames.size() > 1) {
+    if (!gif->endsAfterFirstImage) {
         try {
             picture.animation = std::make_shared<const GifAnimation>(std::move(*gif));
         } catch (const std::bad_alloc &) {
@@ -360,7 +368,12 @@ std::optional<GifPicture> decodeGif(Bytes bytes)
     auto still = allocateImage(gif->screenWidth, gif->screenHeight, gif->screenBackground);
     if (!still)
         return std::nullopt;
-    drawGifFrame(*still, *gif, gif->frames.front(), GifTransparency::Ignored);
+    // A still picture is its image alone, placed at the screen's top-left
+    // corner: the offset of its descriptor plays no part.
+    GifFrame &image = gif->frames.front();
+    image.left = 0;
+    image.top = 0;
+    drawGifFrame(*still, *gif, image, GifTransparency::Ignored);
     picture.still = std::move(*still);
     return picture;
 }
