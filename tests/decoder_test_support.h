@@ -1,7 +1,8 @@
 #pragma once
 
 // Shared pieces of the decoder suites: fixture bytes as QByteArray for the
-// data tables, and one comparison that names the first differing pixel.
+// data tables, one comparison that names the first differing pixel, and the
+// table columns and checks that every still decoder suite uses.
 
 #include "picture.h"
 #include "still_fixtures.h"
@@ -46,6 +47,36 @@ inline QString differences(const pictures::Image &image, int width, int height, 
                 .arg(pixels[i], 8, 16, QLatin1Char('0'));
     }
     return {};
+}
+
+// The columns of a table of bytes and the picture they decode to.
+inline void addDecodedColumns()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QList<quint32>>("pixels");
+}
+
+// Checks that the current row's bytes decode to its picture.
+template <typename Decoder>
+void verifyDecodes(Decoder decode)
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(QList<quint32>, pixels);
+
+    const auto image = decode(span(bytes));
+    QVERIFY(image);
+    const QString difference = differences(*image, width, height, pixels);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+// A row of a table of bytes that give no picture; its one column is "bytes".
+inline void addRejects(const char *name, const still_fixtures::Bytes &bytes)
+{
+    QTest::newRow(name) << toByteArray(bytes);
 }
 
 } // namespace decoder_test

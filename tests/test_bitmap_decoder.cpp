@@ -91,11 +91,6 @@ void addDecodes(const char *name, const Dib &dib, std::uint32_t gap = 0)
     QTest::newRow(name) << toByteArray(still_fixtures::bitmapFile(dib, gap)) << dib.width << dib.height << expected(dib);
 }
 
-void addRejects(const char *name, const still_fixtures::Bytes &bytes)
-{
-    QTest::newRow(name) << toByteArray(bytes);
-}
-
 QString corpus(const QString &relative)
 {
     return QStringLiteral(CORPUS_DIR "/bmpsuite/") + relative;
@@ -181,10 +176,7 @@ private slots:
 
 void TestBitmapDecoder::decodes_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QList<quint32>>("pixels");
+    addDecodedColumns();
 
     // Widths that end inside a byte and inside a 4-byte row, so that packing
     // and padding both show.
@@ -260,15 +252,7 @@ void TestBitmapDecoder::decodes_data()
 
 void TestBitmapDecoder::decodes()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(QList<quint32>, pixels);
-
-    const auto image = pictures::decodeBitmap(span(bytes));
-    QVERIFY(image);
-    const QString difference = differences(*image, width, height, pixels);
-    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    verifyDecodes([](pictures::Bytes bytes) { return pictures::decodeBitmap(bytes); });
 }
 
 void TestBitmapDecoder::rejects_data()

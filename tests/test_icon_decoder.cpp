@@ -87,11 +87,6 @@ std::uint8_t colorCountByte(int bits)
     return bits < 8 ? std::uint8_t(1u << bits) : 0;
 }
 
-void addRejects(const char *name, const still_fixtures::Bytes &bytes)
-{
-    QTest::newRow(name) << toByteArray(bytes);
-}
-
 // An icon of one entry of the given depth and size, mask included.
 still_fixtures::Bytes oneEntryIcon(int bits, int width, int height, std::uint16_t type = 1)
 {
@@ -125,10 +120,7 @@ private slots:
 
 void TestIconDecoder::decodes_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QList<quint32>>("pixels");
+    addDecodedColumns();
 
     {
         // First case: 16 and 32 pixels, 256 colours and true colour,
@@ -274,15 +266,7 @@ void TestIconDecoder::decodes_data()
 
 void TestIconDecoder::decodes()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(QList<quint32>, pixels);
-
-    const auto image = pictures::decodeIcon(span(bytes));
-    QVERIFY(image);
-    const QString difference = differences(*image, width, height, pixels);
-    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    verifyDecodes([](pictures::Bytes bytes) { return pictures::decodeIcon(bytes); });
 }
 
 void TestIconDecoder::rejects_data()

@@ -101,11 +101,6 @@ void addDecodes(const char *name, const Pcx &pcx)
                         << expected(pcx);
 }
 
-void addRejects(const char *name, const still_fixtures::Bytes &bytes)
-{
-    QTest::newRow(name) << toByteArray(bytes);
-}
-
 } // namespace
 
 class TestPcxDecoder : public QObject {
@@ -120,10 +115,7 @@ private slots:
 
 void TestPcxDecoder::decodes_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QList<quint32>>("pixels");
+    addDecodedColumns();
 
     addDecodes("256 colours, 5x3", pcx256(5, 3, 6));
     addDecodes("256 colours, 80x4, long runs", pcx256(80, 4, 80));
@@ -171,15 +163,7 @@ void TestPcxDecoder::decodes_data()
 
 void TestPcxDecoder::decodes()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(QList<quint32>, pixels);
-
-    const auto image = pictures::decodePcx(span(bytes));
-    QVERIFY(image);
-    const QString difference = differences(*image, width, height, pixels);
-    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    verifyDecodes([](pictures::Bytes bytes) { return pictures::decodePcx(bytes); });
 }
 
 void TestPcxDecoder::rejects_data()
